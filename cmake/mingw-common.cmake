@@ -1,0 +1,13 @@
+set(CMAKE_C_COMPILER ${TOBRIK_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOBRIK_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOBRIK_TRIPLET}-windres)
+set(CMAKE_OBJDUMP ${TOBRIK_TRIPLET}-objdump)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOBRIK_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Windows programs run here under Wine; ctest prefixes every test executable with this.
+find_program(TOBRIK_WINE NAMES wine64 wine)
+if(TOBRIK_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TOBRIK_WINE})
+endif()

@@ -1,0 +1,394 @@
+"""Make the binary images of Tobrik Mouse.
+
+Writes, next to this script:
+  ring.bmp    the built-in ring bitmap (resource 129): 78 x 77, 4 bpp, a thin red
+              circle on black;
+  Tobrik.ico  the application icon (resource 128): 32 x 32 and 16 x 16, 16 colours,
+              a white arrow pointer over a red ring on a transparent background;
+  Tobrik.bmp  the default cursor picture shipped beside the executable: 96 x 96,
+              24 bpp, a thick yellow ring with dark blue edges and four ticks on
+              black, which the overlay keys out, so the pointer's own spot stays
+              clear and clicks pass through it.
+
+Run from the repository root:  python3 res/make_images.py
+Only the standard library is used and the output is the same on every run; the
+script reads every file back and checks it before it reports success.
+"""
+
+import math
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# The 16-colour palette every 4-bit Windows bitmap and icon expects, as (R, G, B).
+PALETTE = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+]
+BLACK, RED, WHITE = 0, 9, 15
+
+PIXELS_PER_METRE = 3780  # 96 dots per inch
+
+# Cursor picture colours. Only exact black is keyed out by default, so every
+# visible pixel is a solid colour well away from black.
+KEY_BLACK = (0, 0, 0)
+RING_YELLOW = (255, 220, 0)
+EDGE_BLUE = (0, 0, 96)
+
+
+# ---------------------------------------------------------------------------
+# Drawing helpers: an image is a list of rows, top row first.
+
+
+def blank(width, height, value):
+    return [[value] * width for _ in range(height)]
+
+
+def thin_circle(cx, cy, radius):
+    """Pixels of a one-pixel-wide, 8-connected circle around (cx, cy).
+
+    Pixel (x, y) has its centre at (x, y). The centre may lie on a pixel or
+    between pixels (half-integer); offsets then step in the same half-grid.
+    Walks one octant, taking in each column the row nearest the true circle,
+    and mirrors it eight ways.
+    """
+    fraction = cx - math.floor(cx)
+    assert fraction == cy - math.floor(cy)
+    points = set()
+    dx = fraction
+    while True:
+        dy = round(math.sqrt(radius * radius - dx * dx) - fraction) + fraction
+        if dx > dy:
+            break
+        for ax, ay in ((dx, dy), (dy, dx)):
+            for sx in (-1, 1):
+                for sy in (-1, 1):
+                    points.add((int(cx + sx * ax), int(cy + sy * ay)))
+        dx += 1
+    return points
+
+
+def inside_polygon(x, y, polygon):
+    inside = False
+    count = len(polygon)
+    for i in range(count):
+        x1, y1 = polygon[i]
+        x2, y2 = polygon[(i + 1) % count]
+        if (y1 > y) != (y2 > y):
+            if x < x1 + (y - y1) * (x2 - x1) / (y2 - y1):
+                inside = not inside
+    return inside
+
+
+def neighbours8(x, y):
+    for ny in (y - 1, y, y + 1):
+        for nx in (x - 1, x, x + 1):
+            if (nx, ny) != (x, y):
+                yield nx, ny
+
+
+# The classic arrow pointer, tip at (0, 0), in units of its own 12 x 19 grid.
+ARROW = [(0, 0), (0, 16.5), (4, 12.8), (6.8, 19), (9.4, 17.8), (6.8, 12), (11.6, 12)]
+
+
+def draw_arrow(image, tip_x, tip_y, scale):
+    """Draws a white arrow with a one-pixel black outline around it."""
+    height = len(image)
+    width = len(image[0])
+    fill = set()
+    for y in range(height):
+        for x in range(width):
+            # Sample the pixel centre in the arrow's own units.
+            u = (x + 0.5 - tip_x) / scale
+            v = (y + 0.5 - tip_y) / scale
+            if inside_polygon(u, v, ARROW):
+                fill.add((x, y))
+    outline = {p for f in fill for p in neighbours8(*f)} - fill
+    for x, y in outline:
+        if 0 <= x < width and 0 <= y < height:
+            image[y][x] = BLACK
+    for x, y in fill:
+        image[y][x] = WHITE
+    return fill | outline
+
+
+# ---------------------------------------------------------------------------
+# File encoders.
+
+
+def bitmap_info_header(width, height, bits, image_size, colours):
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0,
+                       image_size, PIXELS_PER_METRE, PIXELS_PER_METRE,
+                       colours, 0)
+
+
+def palette_bytes():
+    return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+
+
+def pad_row(row):
+    return row + b"\0" * (-len(row) % 4)
+
+
+def pack_4bpp(image):
+    """Bottom-up rows of palette indices, two pixels a byte, high nibble first."""
+    rows = []
+    for row in reversed(image):
+        values = row + [0] * (len(row) % 2)
+        data = bytes((values[i] << 4) | values[i + 1]
+                     for i in range(0, len(values), 2))
+        rows.append(pad_row(data))
+    return b"".join(rows)
+
+
+def pack_1bpp(mask):
+    rows = []
+    for row in reversed(mask):
+        data = bytearray((len(row) + 7) // 8)
+        for x, bit in enumerate(row):
+            if bit:
+                data[x // 8] |= 0x80 >> (x % 8)
+        rows.append(pad_row(bytes(data)))
+    return b"".join(rows)
+
+
+def pack_24bpp(image):
+    rows = []
+    for row in reversed(image):
+        rows.append(pad_row(b"".join(bytes((b, g, r)) for r, g, b in row)))
+    return b"".join(rows)
+
+
+def bmp_file(width, height, bits, pixels, palette=b""):
+    offset = 14 + 40 + len(palette)
+    colours = len(palette) // 4
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    return (header + bitmap_info_header(width, height, bits, len(pixels), colours)
+            + palette + pixels)
+
+
+def ico_file(images):
+    """images: list of (size, indices, transparent mask), 4 bpp each."""
+    entries = []
+    blobs = []
+    offset = 6 + 16 * len(images)
+    for size, indices, mask in images:
+        xor = pack_4bpp(indices)
+        and_mask = pack_1bpp(mask)
+        blob = (bitmap_info_header(size, size * 2, 4, len(xor) + len(and_mask), 0)
+                + palette_bytes() + xor + and_mask)
+        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 16, 0,
+                                   1, 4, len(blob), offset))
+        blobs.append(blob)
+        offset += len(blob)
+    return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(blobs)
+
+
+# ---------------------------------------------------------------------------
+# The three pictures.
+
+RING_WIDTH, RING_HEIGHT = 78, 77
+
+
+def make_ring():
+    image = blank(RING_WIDTH, RING_HEIGHT, BLACK)
+    # 76 pixels across: columns and rows 1 to 76.
+    for x, y in thin_circle(38.5, 38.5, 37.5):
+        image[y][x] = RED
+    return bmp_file(RING_WIDTH, RING_HEIGHT, 4, pack_4bpp(image), palette_bytes())
+
+
+def icon_image(size, ring_centre, ring_outer, ring_inner, tip, scale):
+    indices = blank(size, size, BLACK)
+    drawn = set()
+    for y in range(size):
+        for x in range(size):
+            d = math.hypot(x - ring_centre, y - ring_centre)
+            if ring_inner < d <= ring_outer:
+                indices[y][x] = RED
+                drawn.add((x, y))
+    drawn |= draw_arrow(indices, tip[0], tip[1], scale)
+    mask = [[0 if (x, y) in drawn else 1 for x in range(size)] for y in range(size)]
+    return size, indices, mask
+
+
+def make_icon():
+    # The arrow's tip sits at the middle of the ring, as the real pointer sits
+    # at the middle of the overlay.
+    large = icon_image(32, 13.5, 13.6, 10.4, (13.5, 13.5), 0.95)
+    small = icon_image(16, 6.5, 6.7, 4.6, (6.0, 6.0), 0.52)
+    return ico_file([large, small])
+
+
+CURSOR_SIZE = 96
+CURSOR_CENTRE = CURSOR_SIZE // 2  # where the overlay puts the real pointer
+
+# Distances from the centre pixel, in pixels, of the ring's bands.
+RING_OUTER_EDGE = 45.5
+RING_YELLOW_OUTER = 43.5
+RING_YELLOW_INNER = 37.5
+RING_INNER_EDGE = 35.5
+# Ticks: 5-pixel yellow bars out of the ring with 2-pixel blue sides and cap,
+# reaching in to this distance; everything nearer the centre stays black.
+TICK_HALF_WIDTH = 2
+TICK_EDGE = 2
+TICK_REACH = 16
+CLEAR_RADIUS = TICK_REACH - TICK_EDGE
+
+
+def cursor_colour(x, y):
+    dx = x - CURSOR_CENTRE
+    dy = y - CURSOR_CENTRE
+    d = math.hypot(dx, dy)
+    # A tick runs along an axis and grows out of the ring's yellow band:
+    # "along" is the distance from the centre on that axis, "across" the
+    # offset from the axis.
+    for along, across in ((abs(dy), abs(dx)), (abs(dx), abs(dy))):
+        if across <= TICK_HALF_WIDTH and along >= TICK_REACH and d <= RING_YELLOW_OUTER:
+            return RING_YELLOW
+    if RING_YELLOW_INNER < d <= RING_YELLOW_OUTER:
+        return RING_YELLOW
+    if RING_INNER_EDGE < d <= RING_OUTER_EDGE:
+        return EDGE_BLUE
+    for along, across in ((abs(dy), abs(dx)), (abs(dx), abs(dy))):
+        if across <= TICK_HALF_WIDTH + TICK_EDGE and along >= TICK_REACH - TICK_EDGE \
+                and d <= RING_INNER_EDGE:
+            return EDGE_BLUE
+    return KEY_BLACK
+
+
+def make_cursor():
+    image = [[cursor_colour(x, y) for x in range(CURSOR_SIZE)]
+             for y in range(CURSOR_SIZE)]
+    return bmp_file(CURSOR_SIZE, CURSOR_SIZE, 24, pack_24bpp(image))
+
+
+# ---------------------------------------------------------------------------
+# Reading back.
+
+
+def read_bmp(data):
+    """Returns (width, height, bits, rows of RGB tuples top row first)."""
+    magic, size, _, _, offset = struct.unpack_from("<2sIHHI", data, 0)
+    assert magic == b"BM" and size == len(data), "bad file header"
+    width, height, bits, image_size, colours = read_info(data, 14)
+    palette = read_palette(data, 14 + 40, colours or (1 << bits if bits <= 8 else 0))
+    rows = read_rows(data, offset, width, height, bits, palette)
+    assert offset + image_size == len(data), "pixel data size"
+    return width, height, bits, rows
+
+
+def read_info(data, at):
+    (header_size, width, height, planes, bits, compression, image_size,
+     _, _, colours, _) = struct.unpack_from("<IiiHHIIiiII", data, at)
+    assert header_size == 40 and planes == 1 and compression == 0, "bad info header"
+    return width, height, bits, image_size, colours
+
+
+def read_palette(data, at, count):
+    return [(data[at + 4 * i + 2], data[at + 4 * i + 1], data[at + 4 * i])
+            for i in range(count)]
+
+
+def read_rows(data, at, width, height, bits, palette):
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for y in range(height):
+        start = at + (height - 1 - y) * stride
+        line = data[start:start + stride]
+        if bits == 24:
+            rows.append([(line[3 * x + 2], line[3 * x + 1], line[3 * x])
+                         for x in range(width)])
+        elif bits == 4:
+            rows.append([palette[(line[x // 2] >> (4 - 4 * (x % 2))) & 15]
+                         for x in range(width)])
+        elif bits == 1:
+            rows.append([(line[x // 8] >> (7 - x % 8)) & 1 for x in range(width)])
+    return rows
+
+
+def read_ico(data):
+    """Returns a list of (size, bits, colour rows, mask rows)."""
+    reserved, kind, count = struct.unpack_from("<HHH", data, 0)
+    assert reserved == 0 and kind == 1, "not an icon"
+    images = []
+    for i in range(count):
+        w, h, colours, _, planes, bits, length, offset = struct.unpack_from(
+            "<BBBBHHII", data, 6 + 16 * i)
+        assert w == h and colours == 16 and planes == 1 and bits == 4
+        width, height, bits, image_size, _ = read_info(data, offset)
+        assert width == w and height == 2 * w and 40 + 64 + image_size == length
+        palette = read_palette(data, offset + 40, 16)
+        xor_at = offset + 40 + 64
+        colours_rows = read_rows(data, xor_at, w, w, 4, palette)
+        mask_at = xor_at + (w * 4 + 31) // 32 * 4 * w
+        mask_rows = read_rows(data, mask_at, w, w, 1, None)
+        assert mask_at + (w + 31) // 32 * 4 * w == offset + length
+        images.append((w, bits, colours_rows, mask_rows))
+    return images
+
+
+def check(condition, message):
+    if not condition:
+        sys.exit("make_images: " + message)
+
+
+def self_check(ring, icon, cursor):
+    width, height, bits, rows = read_bmp(ring)
+    check((width, height, bits) == (RING_WIDTH, RING_HEIGHT, 4), "ring.bmp size or depth")
+    colours = {c for row in rows for c in row}
+    check(colours == {(0, 0, 0), (255, 0, 0)}, "ring.bmp colours %r" % colours)
+    red_columns = [x for row in rows for x, c in enumerate(row) if c != (0, 0, 0)]
+    check(max(red_columns) - min(red_columns) + 1 == 76, "ring.bmp diameter")
+
+    images = read_ico(icon)
+    check([(s, b) for s, b, _, _ in images] == [(32, 4), (16, 4)], "Tobrik.ico images")
+    for size, _, colour_rows, mask_rows in images:
+        for y in range(size):
+            for x in range(size):
+                if mask_rows[y][x]:
+                    check(colour_rows[y][x] == (0, 0, 0),
+                          "Tobrik.ico transparent pixel not black")
+        check(mask_rows[0][0] == 1, "Tobrik.ico corner not transparent")
+
+    width, height, bits, rows = read_bmp(cursor)
+    check((width, height, bits) == (CURSOR_SIZE, CURSOR_SIZE, 24), "Tobrik.bmp size or depth")
+    centre = CURSOR_CENTRE
+    check(rows[height // 2][width // 2] == KEY_BLACK, "Tobrik.bmp centre is not black")
+    for y in range(height):
+        for x in range(width):
+            colour = rows[y][x]
+            check(colour in (KEY_BLACK, RING_YELLOW, EDGE_BLUE),
+                  "Tobrik.bmp has a blended pixel at %d,%d" % (x, y))
+            if math.hypot(x - centre, y - centre) <= CLEAR_RADIUS - 1:
+                check(colour == KEY_BLACK, "Tobrik.bmp centre hole at %d,%d" % (x, y))
+    # Yellow must never touch black, or the ring would vanish on a black desktop
+    # edge and look ragged on a light one.
+    for y in range(height):
+        for x in range(width):
+            if rows[y][x] == RING_YELLOW:
+                for nx, ny in neighbours8(x, y):
+                    check(rows[ny][nx] != KEY_BLACK,
+                          "Tobrik.bmp yellow touches black at %d,%d" % (x, y))
+
+
+def main():
+    files = {
+        "ring.bmp": make_ring(),
+        "Tobrik.ico": make_icon(),
+        "Tobrik.bmp": make_cursor(),
+    }
+    for name, data in files.items():
+        with open(os.path.join(HERE, name), "wb") as out:
+            out.write(data)
+    self_check(files["ring.bmp"], files["Tobrik.ico"], files["Tobrik.bmp"])
+    for name, data in files.items():
+        print("wrote %s (%d bytes)" % (os.path.join(HERE, name), len(data)))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,8 @@
+// The 32-bit program hands these structures to the system with the sizes the system expects there.
+#pragma once
+
+#include <windows.h>
+
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA");
+#endif

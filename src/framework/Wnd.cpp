@@ -1,0 +1,77 @@
+#include "framework/Wnd.h"
+
+CWnd::~CWnd() {
+    Unsubclass();
+}
+
+const MessageMap* CWnd::GetMessageMap() const {
+    static const MessageMap map(nullptr);
+    return &map;
+}
+
+bool CWnd::SubclassWindow(HWND hwnd) {
+    if (hwnd == nullptr || m_hWnd != nullptr) {
+        return false;
+    }
+    m_hWnd = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_originalWindowProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd& parent) {
+    return SubclassWindow(::GetDlgItem(parent.m_hWnd, static_cast<int>(id)));
+}
+
+void CWnd::Unsubclass() {
+    if (m_hWnd == nullptr) {
+        return;
+    }
+    if (m_originalWindowProc != nullptr) {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_originalWindowProc));
+    }
+    ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
+    m_originalWindowProc = nullptr;
+    m_hWnd = nullptr;
+}
+
+std::string CWnd::GetWindowText() const {
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
+    text.resize(
+        static_cast<std::size_t>(::GetWindowTextA(m_hWnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* wnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (wnd == nullptr) {
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return wnd->Dispatch(message, wParam, lParam);
+}
+
+LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Handlers may send messages to their own window, so the message Default() refers to nests.
+    const CurrentMessage outer = m_currentMessage;
+    m_currentMessage = {message, wParam, lParam};
+    const MessageMapEntry* entry = GetMessageMap()->Find(message, wParam, lParam);
+    const LRESULT result =
+        entry != nullptr ? entry->invoke(*this, wParam, lParam) : DefWindowProc(message, wParam, lParam);
+    m_currentMessage = outer;
+    if (message == WM_NCDESTROY) {
+        Unsubclass();
+    }
+    return result;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_originalWindowProc != nullptr) {
+        return ::CallWindowProcA(m_originalWindowProc, m_hWnd, message, wParam, lParam);
+    }
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    return DefWindowProc(m_currentMessage.message, m_currentMessage.wParam, m_currentMessage.lParam);
+}
