@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.21)
 # Fails unless every DLL that EXE imports is a system DLL present on every Windows since Vista.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

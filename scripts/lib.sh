@@ -1,0 +1,252 @@
+# shellcheck shell=bash
+# Shared pieces of scripts/test and scripts/run: installing missing tools, a private
+# Xvfb display, a Wine prefix with a persistent wineserver, and cleaning all of it up.
+# Source it after `set -euo pipefail`; it defines functions and a few TOBRIK_* variables.
+
+TOBRIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Where the noisy steps (apt, cmake configure, wineboot, Xvfb) write; callers set it.
+TOBRIK_LOG=${TOBRIK_LOG:-$TOBRIK_ROOT/build/scripts.log}
+
+# What a step needs, one "check package" pair per line. The check is a command name,
+# an absolute path that must exist, or "-" for the package itself being installed.
+# shellcheck disable=SC2034 # used by the scripts that source this file
+TOBRIK_BUILD_TOOLS='
+cmake cmake
+make make
+x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
+x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64
+i686-w64-mingw32-windres binutils-mingw-w64-i686
+/usr/src/googletest/CMakeLists.txt googletest
+'
+# Wine only recommends its fonts and the X extension libraries that its X11 driver loads
+# when present; without them dialogs get other metrics and layered windows, the cursor and
+# input take other paths, so they are listed one by one.
+# shellcheck disable=SC2034
+TOBRIK_WINE_TOOLS='
+wine wine
+wineserver wine
+/usr/lib/wine/wine64 wine64
+Xvfb xvfb
+xdpyinfo x11-utils
+timeout coreutils
+- fonts-wine
+- fonts-liberation
+- libxrender1
+- libxrandr2
+- libxcursor1
+- libxfixes3
+- libxi6
+- libxinerama1
+- libxcomposite1
+- libxxf86vm1
+'
+
+tobrik_say() { printf '%s: %s\n' "${0##*/}" "$*" >&2; }
+
+# Prints the end of the log so a failed quiet step can be understood.
+tobrik_show_log() {
+  [[ -f $TOBRIK_LOG ]] || return 0
+  printf -- '--- last lines of %s ---\n' "$TOBRIK_LOG" >&2
+  tail -n 40 "$TOBRIK_LOG" >&2
+  printf -- '---\n' >&2
+}
+
+# tobrik_quiet WHAT COMMAND...: runs COMMAND with its output in the log; on failure
+# says WHAT failed, shows the log's tail and returns COMMAND's status.
+tobrik_quiet() {
+  local what=$1 status=0
+  shift
+  printf '\n=== %s: %s\n' "$what" "$*" >>"$TOBRIK_LOG"
+  "$@" >>"$TOBRIK_LOG" 2>&1 </dev/null || status=$?
+  if ((status != 0)); then
+    tobrik_say "$what failed (exit $status)"
+    tobrik_show_log
+  fi
+  return "$status"
+}
+
+tobrik_init_log() {
+  mkdir -p "$(dirname "$TOBRIK_LOG")"
+  : >"$TOBRIK_LOG"
+}
+
+# tobrik_require LIST...: installs the Debian packages of every missing entry of the
+# given lists (see TOBRIK_BUILD_TOOLS), with one apt-get update before the install.
+tobrik_require() {
+  local list check pkg
+  local -a missing=()
+  for list in "$@"; do
+    while read -r check pkg; do
+      [[ -n $check ]] || continue
+      if [[ $check == - ]]; then
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q ' installed$' && continue
+      elif [[ $check == /* ]]; then
+        [[ -e $check ]] && continue
+      else
+        command -v "$check" >/dev/null 2>&1 && continue
+      fi
+      [[ " ${missing[*]} " == *" $pkg "* ]] || missing+=("$pkg")
+    done <<<"$list"
+  done
+  ((${#missing[@]} == 0)) && return 0
+
+  if [[ $(id -u) -ne 0 ]]; then
+    tobrik_say "missing packages: ${missing[*]}"
+    tobrik_say "install them with: sudo apt-get install --no-install-recommends ${missing[*]}"
+    exit 1
+  fi
+  tobrik_say "installing ${missing[*]} (output in $TOBRIK_LOG)"
+  tobrik_quiet "apt-get update" apt-get update || exit 1
+  tobrik_quiet "apt-get install" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}" || exit 1
+  # wine's commands are set up as alternatives by its install scripts; make sure they resolve now.
+  hash -r
+}
+
+# tobrik_build PRESET [BUILD ARGS...]: configures and builds one preset. The configure
+# chatter goes to the log; the build's output is shown only when the build fails.
+tobrik_build() {
+  local preset=$1 out status=0
+  shift
+  tobrik_say "building $preset"
+  tobrik_quiet "configure $preset" cmake --preset "$preset" || exit 1
+  out=$(cmake --build "build/$preset" -j2 "$@" 2>&1 </dev/null) || status=$?
+  printf '\n=== build %s\n%s\n' "$preset" "$out" >>"$TOBRIK_LOG"
+  if ((status != 0)); then
+    # Drop make's progress lines so the compiler's messages stand out.
+    grep -v -E '^\[ *[0-9]+%\] |^g?make(\[[0-9]+\])?: (Entering|Leaving) directory' <<<"$out" >&2 || true
+    tobrik_say "build of $preset failed"
+    exit 1
+  fi
+}
+
+# tobrik_poll TRIES INTERVAL COMMAND...: runs COMMAND until it succeeds, at most TRIES
+# times, INTERVAL seconds apart. Returns 0 as soon as it succeeds, 1 if it never did.
+tobrik_poll() {
+  local tries=$1 interval=$2 i
+  shift 2
+  for ((i = 0; i < tries; i++)); do
+    "$@" && return 0
+    sleep "$interval"
+  done
+  return 1
+}
+
+# ---- Xvfb -------------------------------------------------------------------------
+
+TOBRIK_XVFB_PID=
+TOBRIK_XVFB_DISPLAY=
+
+tobrik_pid_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+tobrik_display_free() {
+  [[ ! -e /tmp/.X$1-lock && ! -e /tmp/.X11-unix/X$1 ]]
+}
+
+tobrik_xvfb_ready() {
+  kill -0 "$TOBRIK_XVFB_PID" 2>/dev/null || return 2
+  xdpyinfo -display "$TOBRIK_XVFB_DISPLAY" >/dev/null 2>&1
+}
+
+# Starts a private Xvfb on the first free display from :91 up, waits until it answers
+# and exports DISPLAY. Another server may claim the same number between the probe and
+# the start; then Xvfb exits and the next number is tried.
+tobrik_start_xvfb() {
+  local n i status
+  for ((n = 91; n < 200; n++)); do
+    tobrik_display_free "$n" || continue
+    TOBRIK_XVFB_DISPLAY=:$n
+    printf '\n=== Xvfb %s\n' "$TOBRIK_XVFB_DISPLAY" >>"$TOBRIK_LOG"
+    Xvfb "$TOBRIK_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >>"$TOBRIK_LOG" 2>&1 </dev/null &
+    TOBRIK_XVFB_PID=$!
+    for ((i = 0; i < 200; i++)); do # up to 10 s
+      status=0
+      tobrik_xvfb_ready || status=$?
+      if ((status == 0)); then
+        export DISPLAY=$TOBRIK_XVFB_DISPLAY
+        return 0
+      fi
+      ((status == 2)) && break # Xvfb gave up on this display number
+      sleep 0.05
+    done
+    tobrik_stop_xvfb
+  done
+  tobrik_say "could not start Xvfb on any display from :91 to :199"
+  tobrik_show_log
+  return 1
+}
+
+tobrik_stop_xvfb() {
+  [[ -n $TOBRIK_XVFB_PID ]] || return 0
+  kill "$TOBRIK_XVFB_PID" 2>/dev/null || true
+  tobrik_poll 100 0.05 tobrik_pid_gone "$TOBRIK_XVFB_PID" ||
+    kill -KILL "$TOBRIK_XVFB_PID" 2>/dev/null || true
+  wait "$TOBRIK_XVFB_PID" 2>/dev/null || true
+  TOBRIK_XVFB_PID=
+}
+
+# ---- Wine ---------------------------------------------------------------------------
+
+TOBRIK_TEMP_PREFIX=
+TOBRIK_WINESERVER_STARTED=
+
+# The environment every Wine process of ours runs with: no debug chatter, and no
+# Mono or Gecko installer popping up while the prefix is created.
+tobrik_wine_env() {
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+}
+
+# Points WINEPREFIX at a fresh temporary directory that cleanup removes.
+tobrik_temp_prefix() {
+  TOBRIK_TEMP_PREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tobrik-wineprefix.XXXXXX")
+  export WINEPREFIX=$TOBRIK_TEMP_PREFIX
+}
+
+# Starts a persistent wineserver for WINEPREFIX and initialises the prefix, so each
+# later Wine process starts in a fraction of a second.
+tobrik_start_wine() {
+  tobrik_wine_env
+  tobrik_quiet "wineserver -p" wineserver -p || return 1
+  TOBRIK_WINESERVER_STARTED=1
+  local t0=$SECONDS
+  tobrik_quiet "wineboot -i" timeout 180 wine wineboot.exe -i || return 1
+  printf '=== wineboot took %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
+  # A private Xvfb has no window manager. Wine then waits 2 s for one to withdraw every
+  # visible window that is hidden or destroyed; unmanaged windows skip that wait.
+  # TOBRIK_WINE_MANAGED=1 keeps Wine's default.
+  if [[ ${TOBRIK_WINE_MANAGED:-0} != 1 ]]; then
+    tobrik_quiet "unmanaged X11 windows" timeout 60 wine reg.exe add 'HKCU\Software\Wine\X11 Driver' \
+      /v Managed /t REG_SZ /d N /f || return 1
+  fi
+}
+
+tobrik_stop_wine() {
+  [[ -n $TOBRIK_WINESERVER_STARTED ]] || return 0
+  timeout 20 wineserver -k >>"$TOBRIK_LOG" 2>&1 || true
+  timeout 20 wineserver -w >>"$TOBRIK_LOG" 2>&1 || true
+  TOBRIK_WINESERVER_STARTED=
+}
+
+# ---- Cleanup ------------------------------------------------------------------------
+
+# Ends what the helpers above started, in reverse order; safe to run more than once.
+tobrik_cleanup() {
+  tobrik_stop_wine
+  tobrik_stop_xvfb
+  if [[ -n $TOBRIK_TEMP_PREFIX ]]; then
+    rm -rf -- "$TOBRIK_TEMP_PREFIX"
+    TOBRIK_TEMP_PREFIX=
+  fi
+}
+
+# Runs tobrik_cleanup on every way out: normal end, failure, Ctrl-C, kill.
+tobrik_trap_cleanup() {
+  trap 'tobrik_cleanup' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+}

@@ -1,0 +1,565 @@
+#include "harness.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+
+namespace e2e {
+
+bool operator==(const Extent& a, const Extent& b) {
+    return a.width == b.width && a.height == b.height;
+}
+bool operator==(const Position& a, const Position& b) {
+    return a.x == b.x && a.y == b.y;
+}
+bool operator==(const Layering& a, const Layering& b) {
+    return a.key == b.key && a.alpha == b.alpha && a.flags == b.flags;
+}
+std::ostream& operator<<(std::ostream& out, const Extent& extent) {
+    return out << extent.width << " x " << extent.height;
+}
+std::ostream& operator<<(std::ostream& out, const Position& position) {
+    return out << "(" << position.x << ", " << position.y << ")";
+}
+std::ostream& operator<<(std::ostream& out, const Layering& layering) {
+    std::ostringstream text;
+    text << std::hex << "key 0x" << std::setw(6) << std::setfill('0') << layering.key << " alpha " << std::dec
+         << static_cast<int>(layering.alpha) << " flags " << layering.flags;
+    return out << text.str();
+}
+
+std::string ThisProgramDirectory() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string full(path, length);
+    return full.substr(0, full.find_last_of('\\'));
+}
+
+std::string ProgramPath() {
+    return ThisProgramDirectory() + "\\TobrikMouse.exe";
+}
+std::string DefaultBitmapPath() {
+    return ThisProgramDirectory() + "\\Tobrik.bmp";
+}
+
+// --- ChildProcess ---
+
+ChildProcess::ChildProcess(const std::string& exePath, const std::string& tail,
+                           const std::string& workingDirectory, bool quotePath)
+    : commandLine_(quotePath ? "\"" + exePath + "\"" : exePath) {
+    if (!tail.empty()) {
+        commandLine_ += " " + tail;
+    }
+    std::vector<char> commandLine(commandLine_.begin(), commandLine_.end());
+    commandLine.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info_)) {
+        startError_ = GetLastError();
+        info_ = {};
+        return;
+    }
+    CloseHandle(info_.hThread);
+    info_.hThread = nullptr;
+}
+
+ChildProcess::~ChildProcess() {
+    if (!Started()) {
+        return;
+    }
+    if (IsRunning()) {
+        const std::vector<HWND> windows = TopLevelWindowsOf(Id());
+        for (HWND window : windows) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        if (windows.empty() || !WaitForExit(kExitTimeoutMs)) {
+            TerminateProcess(info_.hProcess, 1);
+            WaitForSingleObject(info_.hProcess, kExitTimeoutMs);
+        }
+    }
+    CloseHandle(info_.hProcess);
+}
+
+bool ChildProcess::IsRunning() const {
+    return Started() && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs) const {
+    DWORD exitCode = 0;
+    if (!Started() || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(info_.hProcess, &exitCode)) {
+        return std::nullopt;
+    }
+    return exitCode;
+}
+
+std::string ChildProcess::Describe() const {
+    std::ostringstream text;
+    text << "command line [" << commandLine_ << "]";
+    if (!Started()) {
+        text << " not started, error " << startError_;
+    }
+    return text.str();
+}
+
+// --- Windows ---
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId) {
+        search->windows.push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+static std::string TitleOf(HWND window) {
+    char title[256] = {};
+    const int length = GetWindowTextA(window, title, sizeof title);
+    return std::string(title, length > 0 ? length : 0);
+}
+
+HWND FindWindowOf(DWORD processId, const char* exactTitle) {
+    for (HWND window : TopLevelWindowsOf(processId)) {
+        if (TitleOf(window) == exactTitle) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForWindowOf(const ChildProcess& process, const char* exactTitle, DWORD timeoutMs) {
+    return WaitUntil([&] { return process.IsRunning() ? FindWindowOf(process.Id(), exactTitle) : nullptr; },
+                     timeoutMs);
+}
+
+HWND FindOverlay() {
+    return FindWindowA(nullptr, kOverlayTitle);
+}
+
+Extent WindowSize(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+Position WindowTopLeft(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {rect.left, rect.top};
+}
+
+std::optional<Layering> LayeringOf(HWND window) {
+    Layering layering{};
+    if (!GetLayeredWindowAttributes(window, &layering.key, &layering.alpha, &layering.flags)) {
+        return std::nullopt;
+    }
+    return layering;
+}
+
+bool SendClose(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kExitTimeoutMs, &result) != 0;
+}
+
+std::string Describe(HWND window) {
+    if (!IsWindow(window)) {
+        return "no window";
+    }
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    char className[128] = {};
+    GetClassNameA(window, className, sizeof className);
+    std::ostringstream text;
+    text << "window \"" << TitleOf(window) << "\" class " << className << " rect (" << rect.left << ", "
+         << rect.top << ")-(" << rect.right << ", " << rect.bottom << ") size " << WindowSize(window)
+         << std::hex << " style 0x" << GetWindowLongA(window, GWL_STYLE) << " exstyle 0x"
+         << GetWindowLongA(window, GWL_EXSTYLE) << std::dec;
+    if (const auto layering = LayeringOf(window)) {
+        text << " layering " << *layering;
+    } else {
+        text << " no layering attributes";
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    text << "; pointer " << Position{cursor.x, cursor.y};
+    return text.str();
+}
+
+std::string DescribeWindowsOf(DWORD processId) {
+    std::string text = "top-level windows of process " + std::to_string(processId) + ":";
+    for (HWND window : TopLevelWindowsOf(processId)) {
+        text += "\n  " + Describe(window);
+    }
+    return text;
+}
+
+bool HoldCursorAt(Position position) {
+    POINT cursor{};
+    if (GetCursorPos(&cursor) && cursor.x == position.x && cursor.y == position.y) {
+        return true;
+    }
+    // Under Wine a late motion event from an earlier warp can put the pointer back where it was.
+    SetCursorPos(position.x, position.y);
+    return false;
+}
+
+bool MoveCursorTo(Position position) {
+    return SetCursorPos(position.x, position.y) &&
+           WaitUntil([&] { return HoldCursorAt(position); }, kMoveTimeoutMs);
+}
+
+static INT_PTR CALLBACK MeasuringDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+Extent DialogUnitsToPixels(int cx, int cy) {
+    // DLGTEMPLATE, then empty menu, class and caption, then the font: point size and face name.
+    alignas(DWORD) WORD buffer[64] = {};
+    auto* dialogTemplate = reinterpret_cast<DLGTEMPLATE*>(buffer);
+    dialogTemplate->style = WS_POPUP | DS_SETFONT;
+    dialogTemplate->cx = static_cast<short>(cx);
+    dialogTemplate->cy = static_cast<short>(cy);
+    WORD* next = reinterpret_cast<WORD*>(dialogTemplate + 1) + 3;
+    *next++ = 8;
+    for (const char* face = "MS Sans Serif";; ++face) {
+        *next++ = static_cast<WORD>(*face);
+        if (*face == '\0') {
+            break;
+        }
+    }
+    // The dialog stays hidden and lives only while it is measured.
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, nullptr,
+                                             MeasuringDialogProc, 0);
+    RECT rect{0, 0, cx, cy};
+    const bool mapped = dialog != nullptr && MapDialogRect(dialog, &rect);
+    if (dialog != nullptr) {
+        DestroyWindow(dialog);
+    }
+    return mapped ? Extent{rect.right - rect.left, rect.bottom - rect.top} : Extent{0, 0};
+}
+
+// --- Settings ---
+
+namespace {
+
+class Key {
+public:
+    explicit Key(const std::string& path, bool create = false) {
+        const LONG result =
+            create ? RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                     nullptr, &key_, nullptr)
+                   : RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, &key_);
+        if (result != ERROR_SUCCESS) {
+            key_ = nullptr;
+        }
+    }
+    ~Key() {
+        if (key_ != nullptr) {
+            RegCloseKey(key_);
+        }
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY get() const { return key_; }
+
+    // Names of all values, read before any is changed.
+    std::vector<std::string> ValueNames() const {
+        std::vector<std::string> names;
+        char name[16384];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = sizeof name;
+            if (RegEnumValueA(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS) {
+                return names;
+            }
+            names.emplace_back(name, length);
+        }
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+bool QueryValue(const char* name, DWORD& type, std::vector<BYTE>& data) {
+    Key key(kSettingsKey);
+    DWORD size = 0;
+    if (key.get() == nullptr ||
+        RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    data.resize(size);
+    return RegQueryValueExA(key.get(), name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+}
+
+bool SetValue(const char* name, DWORD type, const void* data, DWORD size) {
+    Key key(kSettingsKey, true);
+    return key.get() != nullptr &&
+           RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool WriteSetting(const char* name, DWORD value) {
+    return SetValue(name, REG_DWORD, &value, sizeof value);
+}
+
+bool WriteSetting(const char* name, const std::string& value) {
+    return SetValue(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool DeleteSetting(const char* name) {
+    Key key(kSettingsKey);
+    if (key.get() == nullptr) {
+        return true;
+    }
+    const LONG result = RegDeleteValueA(key.get(), name);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+bool DeleteAllSettings() {
+    Key key(kSettingsKey);
+    bool deleted = true;
+    for (const std::string& name : key.get() != nullptr ? key.ValueNames() : std::vector<std::string>{}) {
+        deleted = RegDeleteValueA(key.get(), name.c_str()) == ERROR_SUCCESS && deleted;
+    }
+    return deleted;
+}
+
+std::optional<DWORD> ReadDwordSetting(const char* name) {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!QueryValue(name, type, data) || type != REG_DWORD || data.size() != sizeof(DWORD)) {
+        return std::nullopt;
+    }
+    return *reinterpret_cast<const DWORD*>(data.data());
+}
+
+std::optional<std::string> ReadStringSetting(const char* name) {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!QueryValue(name, type, data) || type != REG_SZ) {
+        return std::nullopt;
+    }
+    std::string value(data.begin(), data.end());
+    return value.substr(0, value.find('\0'));
+}
+
+std::string DescribeSettings() {
+    Key key(kSettingsKey);
+    if (key.get() == nullptr) {
+        return "settings: no key";
+    }
+    std::string text = "settings:";
+    for (const std::string& name : key.ValueNames()) {
+        text += " " + name + "=";
+        if (const auto number = ReadDwordSetting(name.c_str())) {
+            text += std::to_string(*number);
+        } else if (const auto string = ReadStringSetting(name.c_str())) {
+            text += "\"" + *string + "\"";
+        } else {
+            text += "(other type)";
+        }
+    }
+    return text;
+}
+
+SettingsSnapshot::SettingsSnapshot() {
+    std::string path = kSettingsKey;
+    for (;;) {
+        if (Key(path).get() != nullptr) {
+            break;
+        }
+        missingKeys_.push_back(path);
+        path.erase(path.find_last_of('\\'));
+        if (path == "Software") {
+            break;
+        }
+    }
+    Key key(kSettingsKey);
+    if (key.get() == nullptr) {
+        return;
+    }
+    for (const std::string& name : key.ValueNames()) {
+        Value value{name, 0, {}};
+        if (QueryValue(name.c_str(), value.type, value.data)) {
+            values_.push_back(std::move(value));
+        }
+    }
+}
+
+SettingsSnapshot::~SettingsSnapshot() {
+    if (!missingKeys_.empty()) {
+        DeleteAllSettings();
+        for (const std::string& path : missingKeys_) {
+            RegDeleteKeyA(HKEY_CURRENT_USER,
+                          path.c_str());  // fails, and keeps the key, if something lives below it
+        }
+        return;
+    }
+    DeleteAllSettings();
+    for (const Value& value : values_) {
+        SetValue(value.name.c_str(), value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+    }
+}
+
+// --- Files ---
+
+static unsigned nextTempDirectory = 0;
+
+TempDirectory::TempDirectory() {
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    path_ = std::string(base) + "tobrik-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(nextTempDirectory++);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+static void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + "\\" + name);
+            } else {
+                DeleteFileA((path + "\\" + name).c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+TempDirectory::~TempDirectory() {
+    RemoveTree(path_);
+}
+
+std::string TempDirectory::Subdirectory(const std::string& name) const {
+    const std::string path = File(name);
+    return CreateDirectoryA(path.c_str(), nullptr) ? path : std::string();
+}
+
+bool WriteBmpFile(const std::string& path, int width, int height,
+                  const std::function<COLORREF(int x, int y)>& pixel) {
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;  // positive: the bottom row comes first
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = static_cast<DWORD>(stride * height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::vector<char> pixels(info.biSizeImage);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF colour = pixel(x, y);
+            char* bgr = &pixels[static_cast<size_t>((height - 1 - y) * stride + x * 3)];
+            bgr[0] = static_cast<char>(GetBValue(colour));
+            bgr[1] = static_cast<char>(GetGValue(colour));
+            bgr[2] = static_cast<char>(GetRValue(colour));
+        }
+    }
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+std::optional<Extent> ReadBmpSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    in.read(reinterpret_cast<char*>(&file), sizeof file);
+    in.read(reinterpret_cast<char*>(&info), sizeof info);
+    if (!in || file.bfType != 0x4D42) {
+        return std::nullopt;
+    }
+    if (info.biSize == sizeof(BITMAPCOREHEADER)) {
+        BITMAPCOREHEADER core{};
+        std::memcpy(&core, &info, sizeof core);
+        return Extent{core.bcWidth, core.bcHeight};
+    }
+    return Extent{info.biWidth, std::labs(info.biHeight)};
+}
+
+std::string CopyProgramTo(const std::string& directory) {
+    const std::string copy = directory + "\\TobrikMouse.exe";
+    return CopyFileA(ProgramPath().c_str(), copy.c_str(), FALSE) ? copy : std::string();
+}
+
+OwnWindow::OwnWindow(const char* title, RECT bounds) {
+    window_ = CreateWindowExA(0, "STATIC", title, WS_POPUP | WS_VISIBLE | WS_BORDER, bounds.left, bounds.top,
+                              bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    PumpMessages(0);
+}
+
+OwnWindow::~OwnWindow() {
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
+    }
+}
+
+bool OwnWindow::BringToForeground() {
+    if (window_ == nullptr || !SetForegroundWindow(window_)) {
+        return false;
+    }
+    return WaitUntil(
+        [this] {
+            PumpMessages(0);
+            return GetForegroundWindow() == window_;
+        },
+        kMoveTimeoutMs);
+}
+
+void OwnWindow::PumpMessages(DWORD durationMs) {
+    const ULONGLONG end = GetTickCount64() + durationMs;
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (durationMs > 0) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollStepMs, QS_ALLINPUT);
+        }
+    } while (GetTickCount64() < end);
+}
+
+}  // namespace e2e
