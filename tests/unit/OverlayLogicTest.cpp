@@ -55,9 +55,4 @@ TEST(OverlayTokenTest, SelectsTheOverlayRoleWhereverItStands) {
     }
 }
 
-TEST(OverlayTitleTest, IsTheApplicationTitleTwice) {
-    EXPECT_EQ("Tobrik Mouse by tobrik.example Tobrik Mouse by tobrik.example",
-              OverlayWindowTitle("Tobrik Mouse by tobrik.example"));
-}
-
 }  // namespace
