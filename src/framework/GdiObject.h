@@ -16,18 +16,12 @@ public:
         DeleteObject();
         m_hObject = handle;
     }
-    Handle Detach() {
-        Handle handle = m_hObject;
-        m_hObject = nullptr;
-        return handle;
-    }
     void DeleteObject() {
         if (m_hObject != nullptr) {
             ::DeleteObject(m_hObject);
             m_hObject = nullptr;
         }
     }
-    Handle GetSafeHandle() const { return m_hObject; }
     operator Handle() const { return m_hObject; }
 
 protected:

@@ -1,20 +1,11 @@
 #include "framework/MessageMap.h"
 
-bool MessageMapEntry::Matches(UINT incoming, WPARAM wParam, LPARAM lParam) const {
+bool MessageMapEntry::Matches(UINT incoming, WPARAM wParam, LPARAM) const {
     switch (kind) {
         case MessageKind::Message:
             return incoming == message;
         case MessageKind::Command:
             return incoming == WM_COMMAND && HIWORD(wParam) == code && LOWORD(wParam) == id;
-        case MessageKind::Notify: {
-            if (incoming != WM_NOTIFY || lParam == 0) {
-                return false;
-            }
-            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-            return header->code == code && header->idFrom == id;
-        }
-        case MessageKind::Registered:
-            return *registered != 0 && incoming == *registered;
     }
     return false;
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstddef>
 
@@ -11,18 +10,15 @@ class CWnd;
 using MessageInvoker = LRESULT (*)(CWnd& target, WPARAM wParam, LPARAM lParam);
 
 enum class MessageKind {
-    Message,     // a window message by number
-    Command,     // WM_COMMAND from a control or menu item: notification code and identifier
-    Notify,      // WM_NOTIFY: notification code and the sender's identifier
-    Registered,  // a registered message whose number a variable holds once it is known
+    Message,  // a window message by number
+    Command,  // WM_COMMAND from a control or menu item: notification code and identifier
 };
 
 struct MessageMapEntry {
     MessageKind kind;
-    UINT message;            // Message: the message number
-    UINT code;               // Command, Notify: the notification code
-    UINT id;                 // Command, Notify: the control or command identifier
-    const UINT* registered;  // Registered: the variable that holds the message number (0 until registered)
+    UINT message;  // Message: the message number
+    UINT code;     // Command: the notification code
+    UINT id;       // Command: the control or command identifier
     MessageInvoker invoke;
 
     bool Matches(UINT incoming, WPARAM wParam, LPARAM lParam) const;
@@ -58,26 +54,10 @@ Owner<Handler>& Target(CWnd& wnd) {
 }
 }  // namespace message_map_detail
 
-// A message handled as LRESULT Handler(WPARAM, LPARAM).
-template <auto Handler>
-MessageMapEntry MapMessage(UINT message) {
-    return {MessageKind::Message, message, 0, 0, nullptr, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-                return (message_map_detail::Target<Handler>(wnd).*Handler)(wParam, lParam);
-            }};
-}
-
-// A registered message, handled as LRESULT Handler(WPARAM, LPARAM); `number` is read at dispatch.
-template <auto Handler>
-MessageMapEntry MapRegisteredMessage(const UINT& number) {
-    return {MessageKind::Registered, 0, 0, 0, &number, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-                return (message_map_detail::Target<Handler>(wnd).*Handler)(wParam, lParam);
-            }};
-}
-
 // WM_TIMER, handled as void Handler(UINT_PTR timerId).
 template <auto Handler>
 MessageMapEntry MapTimer() {
-    return {MessageKind::Message, WM_TIMER, 0, 0, nullptr, [](CWnd& wnd, WPARAM wParam, LPARAM) -> LRESULT {
+    return {MessageKind::Message, WM_TIMER, 0, 0, [](CWnd& wnd, WPARAM wParam, LPARAM) -> LRESULT {
                 (message_map_detail::Target<Handler>(wnd).*Handler)(static_cast<UINT_PTR>(wParam));
                 return 0;
             }};
@@ -87,7 +67,7 @@ MessageMapEntry MapTimer() {
 // void Handler().
 template <auto Handler>
 MessageMapEntry MapVoidMessage(UINT message) {
-    return {MessageKind::Message, message, 0, 0, nullptr, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
+    return {MessageKind::Message, message, 0, 0, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
                 (message_map_detail::Target<Handler>(wnd).*Handler)();
                 return 0;
             }};
@@ -96,19 +76,8 @@ MessageMapEntry MapVoidMessage(UINT message) {
 // WM_COMMAND with code 0: a menu item, or BN_CLICKED of a button; handled as void Handler().
 template <auto Handler>
 MessageMapEntry MapCommand(UINT id) {
-    return {MessageKind::Command, WM_COMMAND, 0, id, nullptr, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
+    return {MessageKind::Command, WM_COMMAND, 0, id, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
                 (message_map_detail::Target<Handler>(wnd).*Handler)();
                 return 0;
-            }};
-}
-
-// WM_NOTIFY from control `id` with `code`, handled as void Handler(NMHDR*, LRESULT* result).
-template <auto Handler>
-MessageMapEntry MapNotify(UINT id, UINT code) {
-    return {MessageKind::Notify, WM_NOTIFY, code, id, nullptr, [](CWnd& wnd, WPARAM, LPARAM lParam) {
-                LRESULT result = 0;
-                (message_map_detail::Target<Handler>(wnd).*Handler)(reinterpret_cast<NMHDR*>(lParam),
-                                                                    &result);
-                return result;
             }};
 }

@@ -17,7 +17,6 @@ public:
     // Opens `subKey` of `parent` for reading and writing, creating every missing key on the path.
     static CRegistryKey Create(HKEY parent, const std::string& subKey);
 
-    bool IsOpen() const { return m_hKey != nullptr; }
     // False when the key is not open or the value is absent or of another type.
     bool QueryDword(const char* name, DWORD& value) const;
     bool QueryString(const char* name, std::string& value) const;

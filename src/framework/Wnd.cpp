@@ -36,13 +36,6 @@ void CWnd::Unsubclass() {
     m_hWnd = nullptr;
 }
 
-std::string CWnd::GetWindowText() const {
-    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
-    text.resize(
-        static_cast<std::size_t>(::GetWindowTextA(m_hWnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* wnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (wnd == nullptr) {

@@ -16,7 +16,6 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
 
     // Binds this object to an existing window: its messages reach this object's message map from now on,
     // until the window is destroyed.
@@ -27,8 +26,6 @@ public:
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
     void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
-    std::string GetWindowText() const;
-    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     BOOL SetWindowPos(HWND insertAfter, int x, int y, int width, int height, UINT flags) const {
         return ::SetWindowPos(m_hWnd, insertAfter, x, y, width, height, flags);
     }
