@@ -11,6 +11,9 @@
 #define IDR_TRAY_MENU 130
 #define IDD_CURSOR 131
 
+/* The About item of the system menu. */
+#define IDM_ABOUTBOX 0x0010
+
 /* Controls of the configuration dialog. */
 #define IDC_TOGGLE 1000
 #define IDC_HIDE_TO_TRAY 1001

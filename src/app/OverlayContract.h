@@ -14,6 +14,12 @@ inline bool HasOverlayToken(std::string commandTail) {
     return commandTail.find(kOverlayToken) != std::string::npos;
 }
 
+// The command line of an overlay process: the executable's path in quotes, so that a path with blanks
+// names exactly that program, then a blank and the token.
+inline std::string OverlayCommandLine(const std::string& executablePath) {
+    return "\"" + executablePath + "\" " + kOverlayToken;
+}
+
 // The application title twice with one blank between: no other window of the program carries it.
 inline std::string OverlayWindowTitle(const std::string& applicationTitle) {
     return applicationTitle + " " + applicationTitle;

@@ -1,12 +1,119 @@
 #include "config/TobrikMouseDlg.h"
 
+#include <cstdio>
+
+#include "app/OverlayControl.h"
+#include "config/IconPlacement.h"
+#include "framework/GdiObject.h"
+#include "framework/PaintDC.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 
+UINT g_taskbarCreatedMessage = 0;
+
 CTobrikMouseDlg::CTobrikMouseDlg(CWnd* parent) : CDialog(IDD_TOBRIKMOUSE_DIALOG, parent) {}
 
+CTobrikMouseDlg::~CTobrikMouseDlg() = default;
+
+const MessageMap* CTobrikMouseDlg::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        MapVoidMessage<&CTobrikMouseDlg::OnPaint>(WM_PAINT),
+        MapQueryDragIcon<&CTobrikMouseDlg::OnQueryDragIcon>(),
+        MapVoidMessage<&CTobrikMouseDlg::OnClose>(WM_CLOSE),
+        MapCommand<&ToggleOverlay>(IDC_TOGGLE),
+    };
+    static const MessageMap map(CDialog::GetMessageMap(), entries);
+    return &map;
+}
+
+void CTobrikMouseDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_OPACITY, m_opacitySlider);
+    DDX_Control(dx, IDC_HOTKEY, m_hotKeyCtrl);
+    DDX_Control(dx, IDC_COLOR_SWATCH, m_colorSwatch);
+    DDX_Text(dx, IDC_BITMAP_PATH, m_bitmapPath);
+    DDX_Text(dx, IDC_BITMAP_INFO, m_bitmapInfo);
+}
+
+void CTobrikMouseDlg::UpdateBitmapInfo() {
+    m_settings.GetBitmapFilePath(m_bitmapPath);
+    // Loaded only to be measured. A file that is no bitmap leaves the size text as it was.
+    CBitmap bitmap;
+    bitmap.Attach(static_cast<HBITMAP>(
+        ::LoadImageA(AfxGetInstanceHandle(), m_bitmapPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    BITMAP description{};
+    if (bitmap == nullptr || bitmap.GetBitmap(&description) == 0) {
+        return;
+    }
+    char info[64] = {};
+    std::snprintf(info, sizeof info, "Bitmap Width = %d Height = %d", static_cast<int>(description.bmWidth),
+                  static_cast<int>(description.bmHeight));
+    m_bitmapInfo = info;
+}
+
+// The order matters: the members are filled before the base class copies them into the edits, and the
+// controls are bound there before they are set up.
 BOOL CTobrikMouseDlg::OnInitDialog() {
+    g_taskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
+    UpdateBitmapInfo();
     CDialog::OnInitDialog();
+
+    m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    AddAboutItemToSystemMenu();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
     SetWindowText(AfxGetApp()->m_applicationTitle);
+    m_colorSwatch.SetColor(m_settings.GetTransparentColor());
+    m_colorSwatch.RebuildBrush();
+
+    m_opacitySlider.SetRange(0, 255, TRUE);
+    m_opacitySlider.SendMessage(TBM_SETPOS, TRUE, m_settings.GetTransparencyValue() & 0xFF);
     return TRUE;
+}
+
+void CTobrikMouseDlg::AddAboutItemToSystemMenu() const {
+    const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (systemMenu == nullptr) {
+        return;
+    }
+    char about[256] = {};
+    if (::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) == 0 || about[0] == '\0') {
+        return;
+    }
+    ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+}
+
+void CTobrikMouseDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(*this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    RECT client{};
+    GetClientRect(&client);
+    const SIZE clientSize{client.right - client.left, client.bottom - client.top};
+    const SIZE iconSize{::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)};
+    const POINT at = MinimisedIconPosition(clientSize, iconSize);
+    dc.DrawIcon(at.x, at.y, m_hIcon);
+}
+
+HCURSOR CTobrikMouseDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+// Enter does not end the dialog: the user closes it only on purpose.
+void CTobrikMouseDlg::OnOK() {}
+
+// Escape closes the dialog the way its close button does.
+void CTobrikMouseDlg::OnCancel() {
+    SendMessage(WM_CLOSE);
+}
+
+// Every way out passes here. The dialog ends here rather than in default processing, which would come
+// back through OnCancel.
+void CTobrikMouseDlg::OnClose() {
+    CDialog::OnCancel();
 }

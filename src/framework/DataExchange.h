@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CWnd;
 
 class CDataExchange {
@@ -16,3 +18,5 @@ public:
 
 // Binds `control` to the dialog item `id` the first time the dialog exchanges its data.
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
+// Exchanges the text of the dialog item `id` with `value`.
+void DDX_Text(CDataExchange* dx, int id, std::string& value);

@@ -8,6 +8,17 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     }
 }
 
+void DDX_Text(CDataExchange* dx, int id, std::string& value) {
+    const HWND item = ::GetDlgItem(dx->m_pDlgWnd->GetSafeHwnd(), id);
+    if (!dx->m_bSaveAndValidate) {
+        ::SetWindowTextA(item, value.c_str());
+        return;
+    }
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(item)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
+    value = text;
+}
+
 const MessageMap* CDialog::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
         MapCommand<&CDialog::OnOK>(IDOK),

@@ -32,3 +32,11 @@ class CBitmap : public CGdiObject<HBITMAP> {
 public:
     int GetBitmap(BITMAP* description) const { return ::GetObjectA(m_hObject, sizeof(BITMAP), description); }
 };
+
+class CBrush : public CGdiObject<HBRUSH> {
+public:
+    BOOL CreateSolidBrush(COLORREF color) {
+        Attach(::CreateSolidBrush(color));
+        return m_hObject != nullptr;
+    }
+};

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <type_traits>
 
 class CWnd;
 
@@ -52,13 +53,34 @@ template <auto Handler>
 Owner<Handler>& Target(CWnd& wnd) {
     return static_cast<Owner<Handler>&>(wnd);
 }
+
+// Calls a member handler on the window object, or a free function that needs no window.
+template <auto Handler, class... Args>
+auto Call(CWnd& wnd, Args... args) {
+    if constexpr (std::is_member_function_pointer_v<decltype(Handler)>) {
+        return (Target<Handler>(wnd).*Handler)(args...);
+    } else {
+        return Handler(args...);
+    }
+}
 }  // namespace message_map_detail
+
+// The control-colour message as a parent reflects it to the control concerned: lParam points to a
+// CtlColorReflection, and a non-null brush returned by the control's handler is the parent's answer.
+inline constexpr UINT kReflectBase = 0xBC00;
+inline constexpr UINT kReflectedCtlColor = kReflectBase + 0x0019;
+
+struct CtlColorReflection {
+    HWND control;
+    HDC dc;
+    UINT controlType;  // CTLCOLOR_EDIT, CTLCOLOR_STATIC, ...
+};
 
 // WM_TIMER, handled as void Handler(UINT_PTR timerId).
 template <auto Handler>
 MessageMapEntry MapTimer() {
     return {MessageKind::Message, WM_TIMER, 0, 0, [](CWnd& wnd, WPARAM wParam, LPARAM) -> LRESULT {
-                (message_map_detail::Target<Handler>(wnd).*Handler)(static_cast<UINT_PTR>(wParam));
+                message_map_detail::Call<Handler>(wnd, static_cast<UINT_PTR>(wParam));
                 return 0;
             }};
 }
@@ -68,16 +90,36 @@ MessageMapEntry MapTimer() {
 template <auto Handler>
 MessageMapEntry MapVoidMessage(UINT message) {
     return {MessageKind::Message, message, 0, 0, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
-                (message_map_detail::Target<Handler>(wnd).*Handler)();
+                message_map_detail::Call<Handler>(wnd);
                 return 0;
             }};
 }
 
-// WM_COMMAND with code 0: a menu item, or BN_CLICKED of a button; handled as void Handler().
+// WM_QUERYDRAGICON, handled as HCURSOR Handler().
+template <auto Handler>
+MessageMapEntry MapQueryDragIcon() {
+    return {MessageKind::Message, WM_QUERYDRAGICON, 0, 0, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
+                return reinterpret_cast<LRESULT>(message_map_detail::Call<Handler>(wnd));
+            }};
+}
+
+// The control colour reflected to a control by its parent, handled as HBRUSH Handler(HDC, UINT type);
+// a null brush leaves the answer to the parent.
+template <auto Handler>
+MessageMapEntry MapCtlColorReflect() {
+    return {MessageKind::Message, kReflectedCtlColor, 0, 0, [](CWnd& wnd, WPARAM, LPARAM lParam) -> LRESULT {
+                const auto* reflection = reinterpret_cast<const CtlColorReflection*>(lParam);
+                return reinterpret_cast<LRESULT>(
+                    message_map_detail::Call<Handler>(wnd, reflection->dc, reflection->controlType));
+            }};
+}
+
+// WM_COMMAND with code 0: a menu item, or BN_CLICKED of a button; handled as void Handler(), a member
+// or a free function.
 template <auto Handler>
 MessageMapEntry MapCommand(UINT id) {
     return {MessageKind::Command, WM_COMMAND, 0, id, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
-                (message_map_detail::Target<Handler>(wnd).*Handler)();
+                message_map_detail::Call<Handler>(wnd);
                 return 0;
             }};
 }

@@ -39,6 +39,28 @@ void CWinApp::Startup(HINSTANCE instance, const char* commandTail) {
     }
 }
 
+void CWinApp::BeginWaitCursor() {
+    const HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    if (m_waitCursorCount++ == 0) {
+        m_cursorBeforeWait = previous;
+    }
+}
+
+void CWinApp::EndWaitCursor() {
+    if (m_waitCursorCount > 0 && --m_waitCursorCount == 0) {
+        ::SetCursor(m_cursorBeforeWait != nullptr ? m_cursorBeforeWait : ::LoadCursorA(nullptr, IDC_ARROW));
+        m_cursorBeforeWait = nullptr;
+    }
+}
+
+CWaitCursor::CWaitCursor() {
+    AfxGetApp()->BeginWaitCursor();
+}
+
+CWaitCursor::~CWaitCursor() {
+    AfxGetApp()->EndWaitCursor();
+}
+
 void CWinApp::SetRegistryKey(const char* registryKey) {
     m_registryKey = registryKey;
 }

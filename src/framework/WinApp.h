@@ -31,6 +31,10 @@ public:
     std::string GetProfileString(const char* section, const char* entry, const char* defaultValue = "") const;
     BOOL WriteProfileString(const char* section, const char* entry, const char* value) const;
 
+    // The hourglass while the program is busy without handling messages; the calls nest.
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
     HINSTANCE m_hInstance = nullptr;
     std::string m_applicationTitle;
     std::string m_commandTail;  // the command line after the program name
@@ -39,6 +43,18 @@ public:
 
 private:
     std::string SectionKeyPath(const char* section) const;
+
+    int m_waitCursorCount = 0;
+    HCURSOR m_cursorBeforeWait = nullptr;
+};
+
+// The wait cursor for the life of the object.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
 };
 
 CWinApp* AfxGetApp();

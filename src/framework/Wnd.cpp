@@ -36,6 +36,14 @@ void CWnd::Unsubclass() {
     m_hWnd = nullptr;
 }
 
+CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
+    if (hwnd == nullptr ||
+        ::GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)) {
+        return nullptr;
+    }
+    return reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
 LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* wnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (wnd == nullptr) {
@@ -44,13 +52,34 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return wnd->Dispatch(message, wParam, lParam);
 }
 
+bool CWnd::ReflectCtlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message < WM_CTLCOLORMSGBOX || message > WM_CTLCOLORSTATIC) {
+        return false;
+    }
+    const HWND controlWindow = reinterpret_cast<HWND>(lParam);
+    CWnd* control = FromHandlePermanent(controlWindow);
+    if (control == nullptr) {
+        return false;
+    }
+    const MessageMapEntry* entry = control->GetMessageMap()->Find(kReflectedCtlColor, 0, 0);
+    if (entry == nullptr) {
+        return false;
+    }
+    CtlColorReflection reflection{controlWindow, reinterpret_cast<HDC>(wParam), message - WM_CTLCOLORMSGBOX};
+    result = entry->invoke(*control, 0, reinterpret_cast<LPARAM>(&reflection));
+    return result != 0;
+}
+
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     // Handlers may send messages to their own window, so the message Default() refers to nests.
     const CurrentMessage outer = m_currentMessage;
     m_currentMessage = {message, wParam, lParam};
-    const MessageMapEntry* entry = GetMessageMap()->Find(message, wParam, lParam);
-    const LRESULT result =
-        entry != nullptr ? entry->invoke(*this, wParam, lParam) : DefWindowProc(message, wParam, lParam);
+    LRESULT result = 0;
+    if (!ReflectCtlColor(message, wParam, lParam, result)) {
+        const MessageMapEntry* entry = GetMessageMap()->Find(message, wParam, lParam);
+        result =
+            entry != nullptr ? entry->invoke(*this, wParam, lParam) : DefWindowProc(message, wParam, lParam);
+    }
     m_currentMessage = outer;
     if (message == WM_NCDESTROY) {
         Unsubclass();

@@ -25,6 +25,9 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::PostMessageA(m_hWnd, message, wParam, lParam);
+    }
     void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
     BOOL SetWindowPos(HWND insertAfter, int x, int y, int width, int height, UINT flags) const {
         return ::SetWindowPos(m_hWnd, insertAfter, x, y, width, height, flags);
@@ -33,7 +36,15 @@ public:
         return ::MoveWindow(m_hWnd, x, y, width, height, repaint);
     }
     BOOL GetWindowRect(RECT* rect) const { return ::GetWindowRect(m_hWnd, rect); }
+    BOOL GetClientRect(RECT* rect) const { return ::GetClientRect(m_hWnd, rect); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) const {
+        return ::InvalidateRect(m_hWnd, rect, erase);
+    }
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) const { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
+
+    // The object bound to `hwnd` by SubclassWindow, or null.
+    static CWnd* FromHandlePermanent(HWND hwnd);
 
 protected:
     virtual const MessageMap* GetMessageMap() const;
@@ -56,6 +67,9 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Offers a control-colour message to the object of the control it concerns; true when that object
+    // answered it with a brush, which is then in `result`.
+    static bool ReflectCtlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void Unsubclass();
 
     WNDPROC m_originalWindowProc = nullptr;
