@@ -152,6 +152,28 @@ bool ChildProcess::Start(const std::string& commandLine, std::string* error) {
     return true;
 }
 
+bool ChildProcess::Adopt(DWORD processId, std::string* error) {
+    Kill();
+    Release();
+    // The job needs the quota and terminate rights; the rest serve WaitForExit, Kill and CpuMs.
+    HANDLE process = OpenProcess(
+        PROCESS_QUERY_INFORMATION | PROCESS_SET_QUOTA | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) {
+        *error = "OpenProcess of process " + std::to_string(processId) + " failed, error " +
+                 std::to_string(GetLastError());
+        return false;
+    }
+    HANDLE job = KillOnCloseJob();
+    if (job) {
+        // It ran outside the job until now; a benchmark killed before this point leaks it, as it would
+        // leak anything the product starts. Failing here leaves the destructor to kill it.
+        AssignProcessToJobObject(job, process);
+    }
+    m_process = process;
+    m_id = processId;
+    return true;
+}
+
 bool ChildProcess::WaitForExit(DWORD timeoutMs) {
     return !m_process || WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
 }
@@ -211,6 +233,20 @@ HWND FindProcessWindow(const char* title, DWORD processId) {
         }
     }
     return nullptr;
+}
+
+std::vector<HWND> FindWindowsByTitle(const char* title) {
+    std::vector<HWND> windows;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, nullptr, title)) != nullptr) {
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+DWORD WindowProcessId(HWND window) {
+    DWORD processId = 0;
+    return GetWindowThreadProcessId(window, &processId) != 0 ? processId : 0;
 }
 
 bool StartWithWindow(const Clock& clock, Pacer& pacer, const std::string& commandLine, const char* title,

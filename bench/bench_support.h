@@ -53,6 +53,9 @@ public:
     // Starts the command line (the program's path quoted by the caller). On failure returns false and
     // says why in *error.
     bool Start(const std::string& commandLine, std::string* error);
+    // Takes charge of a running process that the benchmark did not create itself (one the product
+    // started), so that it is ended like any child: it joins the job, and the destructor kills it.
+    bool Adopt(DWORD processId, std::string* error);
     bool Started() const { return m_process != nullptr; }
     DWORD Id() const { return m_id; }
     bool WaitForExit(DWORD timeoutMs);
@@ -74,6 +77,12 @@ double CpuTimeStepMs(const Clock& clock);
 
 // A top-level window with this exact title that belongs to the process, or null.
 HWND FindProcessWindow(const char* title, DWORD processId);
+
+// Every top-level window with this exact title, in the system's order.
+std::vector<HWND> FindWindowsByTitle(const char* title);
+
+// The process that created the window; 0 when the window is gone.
+DWORD WindowProcessId(HWND window);
 
 // A program started and its window found by title, polled every millisecond.
 struct WindowedProgram {

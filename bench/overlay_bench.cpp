@@ -1,8 +1,13 @@
 // Benchmark of the cursor overlay, seen from outside as the user's system sees it: it starts
 // TobrikMouse.exe from its own directory, moves the real pointer and watches the overlay's window.
+// For the restart it plays the configuration process itself, calling the product's own overlay control.
 // It reports figures beside their targets and always exits 0 once it has run: it measures, it does not
 // gate. Each measurement is one entry of kMeasurements; a new one is a function and a line there.
 #include "bench_support.h"
+
+#include "app/OverlayControl.h"
+#include "framework/WinApp.h"
+#include "vendor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +26,19 @@ using bench::FormatRect;
 using bench::Summary;
 using bench::WindowedProgram;
 
+// The overlay control finds the overlay by the application object's title, as in the configuration
+// process; with the product's title and registry key this process restarts the overlay exactly as the
+// dialog does. Nothing here reads or writes the profile.
+class ConfigurationRole : public CWinApp {
+public:
+    ConfigurationRole() : CWinApp(TOBRIK_APPLICATION_TITLE) { SetRegistryKey(TOBRIK_VENDOR_SITE); }
+};
+ConfigurationRole theConfigurationRole;
+
 constexpr char kOverlayProgram[] = "TobrikMouse.exe";
 constexpr char kOverlayToken[] = ":LaunchTobrikCursor";
 constexpr char kOverlayTitle[] = "Tobrik Mouse by tobrik.example Tobrik Mouse by tobrik.example";
+constexpr char kDialogTitle[] = "Tobrik Mouse by tobrik.example";
 constexpr char kMinimalDialogProgram[] = "minimal_dialog.exe";
 constexpr char kMinimalDialogTitle[] = "Tobrik Mouse benchmark minimal dialog";
 
@@ -55,6 +70,7 @@ struct Options {
     // Process CPU time advances in clock ticks (10 ms under Wine, about 15.6 ms on Windows); over 20 s
     // one tick is 0.5 ms/s, well inside the 1 ms/s allowance of the CPU targets.
     double cpuSeconds = 20;
+    // Runs of each start-up figure: the overlay's start, its restart and the dialog's start.
     int starts = 20;
     std::vector<std::string> selected;
 };
@@ -69,6 +85,7 @@ struct Context {
     bench::Report report;
 
     std::string OverlayCommand() const { return "\"" + directory + kOverlayProgram + "\" " + kOverlayToken; }
+    std::string DialogCommand() const { return "\"" + directory + kOverlayProgram + "\""; }
     std::string MinimalDialogCommand() const { return "\"" + directory + kMinimalDialogProgram + "\""; }
 };
 
@@ -353,6 +370,194 @@ void MeasureStartup(Context& context) {
     }
 }
 
+// The processes of the overlay windows now on the screen.
+std::vector<DWORD> OverlayProcessIds() {
+    std::vector<DWORD> ids;
+    for (HWND window : bench::FindWindowsByTitle(kOverlayTitle)) {
+        ids.push_back(bench::WindowProcessId(window));
+    }
+    return ids;
+}
+
+bool Contains(const std::vector<DWORD>& ids, DWORD id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// Ends every overlay whose process is not in `spared` (those that ran before the measurement): WM_CLOSE,
+// then TerminateProcess. The product starts these itself, so the job cannot have held them from their
+// start. Returns how many it ended.
+int EndOverlaysExcept(Context& context, const std::vector<DWORD>& spared) {
+    int ended = 0;
+    std::vector<DWORD> done;
+    for (HWND window : bench::FindWindowsByTitle(kOverlayTitle)) {
+        const DWORD id = bench::WindowProcessId(window);
+        if (id == 0 || Contains(spared, id) || Contains(done, id)) {
+            continue;
+        }
+        done.push_back(id);
+        WindowedProgram overlay;
+        std::string error;
+        if (!overlay.process.Adopt(id, &error)) {
+            context.report.Note("an overlay could not be ended: " + error);
+            continue;
+        }
+        overlay.window = window;
+        CloseOrNote(context, &overlay, "an overlay the product started");
+        ++ended;
+    }
+    return ended;
+}
+
+// An overlay window that belongs to a process other than `oldProcess`. The benchmark holds the old
+// process's handle, so its id cannot be reused by the new one.
+HWND FindNewOverlay(HWND oldWindow, DWORD oldProcess) {
+    for (HWND window : bench::FindWindowsByTitle(kOverlayTitle)) {
+        const DWORD id = bench::WindowProcessId(window);
+        if (window != oldWindow && id != 0 && id != oldProcess) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+struct RestartTimes {
+    double restartMs = 0;  // from the call to the new overlay's window found
+    double callMs = 0;     // the call alone
+};
+
+// One restart of an overlay the benchmark started itself; it ends the new overlay before it returns.
+bool RestartOnce(Context& context, RestartTimes* times, std::string* error) {
+    WindowedProgram old;
+    if (!StartOverlay(context, &old, error)) {
+        return false;
+    }
+    // The user restarts an overlay that has been running a while, not one still starting up.
+    context.pacer.SleepMs(kSettleMs);
+    const double calledAt = context.clock.NowMs();
+    RestartOverlayFrom(context.directory + kOverlayProgram);
+    const double returnedAt = context.clock.NowMs();
+    WindowedProgram fresh;
+    for (;;) {
+        fresh.window = FindNewOverlay(old.window, old.process.Id());
+        const double now = context.clock.NowMs();
+        if (fresh.window) {
+            fresh.foundAtMs = now;
+            break;
+        }
+        if (now - returnedAt > kWindowTimeoutMs) {
+            *error = "no new overlay window within " + FormatNumber(kWindowTimeoutMs, 0) +
+                     " ms of the call's return (" + FormatNumber(returnedAt - calledAt, 0) + " ms)" +
+                     (IsWindow(old.window) ? "; the old overlay's window was still there" : "");
+            CloseOrNote(context, &old, "an overlay to be restarted");
+            return false;
+        }
+        context.pacer.SleepMs(1);
+    }
+    times->restartMs = fresh.foundAtMs - calledAt;
+    times->callMs = returnedAt - calledAt;
+    // Its window is gone (a handle the system may hand out again); the process may still be on its way out.
+    old.window = nullptr;
+    CloseOrNote(context, &old, "a restarted overlay's predecessor");
+    // One that cannot be adopted here is left to the sweep after the run.
+    std::string adoptError;
+    if (fresh.process.Adopt(bench::WindowProcessId(fresh.window), &adoptError)) {
+        CloseOrNote(context, &fresh, "a restarted overlay");
+    }
+    return true;
+}
+
+void MeasureRestart(Context& context) {
+    // The restart acts on the first overlay window it finds, which could be one the benchmark did not start.
+    if (!OverlayProcessIds().empty()) {
+        context.report.AddText("overlay restart", "not measured");
+        context.report.Note("restart: an overlay not started by the benchmark was running");
+        return;
+    }
+    std::vector<double> restarts;
+    std::vector<double> calls;
+    int failures = 0;
+    int failuresInARow = 0;
+    int strays = 0;
+    for (int run = 0; run < context.options.starts; ++run) {
+        RestartTimes times;
+        std::string error;
+        const bool restarted = RestartOnce(context, &times, &error);
+        // A new overlay that appeared only after the wait gave up, or a second one.
+        strays += EndOverlaysExcept(context, {});
+        if (restarted) {
+            restarts.push_back(times.restartMs);
+            calls.push_back(times.callMs);
+            failuresInARow = 0;
+            continue;
+        }
+        if (failures++ == 0) {
+            context.report.Note("restart " + std::to_string(run + 1) + ": " + error);
+        }
+        // Each failure costs a whole wait for the new window.
+        if (++failuresInARow == kTimeoutsBeforeGivingUp) {
+            context.report.Note("restart: gave up after " + std::to_string(kTimeoutsBeforeGivingUp) +
+                                " failed restarts in a row");
+            break;
+        }
+    }
+    if (strays > 0) {
+        context.report.Note("restart: " + std::to_string(strays) + " more overlay(s) were found and ended");
+    }
+    if (restarts.empty()) {
+        context.report.AddText("overlay restart", "not measured");
+        return;
+    }
+    const Summary restart = bench::Summarise(restarts);
+    context.report.Add("overlay restart p50 (" + std::to_string(restart.count) + " restarts)", restart.p50,
+                       "ms");
+    context.report.Add("overlay restart min", restart.min, "ms");
+    context.report.Add("overlay restart max", restart.max, "ms");
+    const Summary call = bench::Summarise(calls);
+    context.report.Add("overlay restart, the call alone p50", call.p50, "ms");
+    context.report.Add("overlay restart, the call alone min", call.min, "ms");
+    context.report.Add("overlay restart, the call alone max", call.max, "ms");
+    if (failures > 0) {
+        context.report.AddText("overlay restart: failed restarts", std::to_string(failures));
+    }
+}
+
+void MeasureDialog(Context& context) {
+    const std::vector<DWORD> spared = OverlayProcessIds();
+    std::vector<double> startups;
+    int failures = 0;
+    for (int start = 0; start < context.options.starts; ++start) {
+        WindowedProgram dialog;
+        std::string error;
+        if (!bench::StartWithWindow(context.clock, context.pacer, context.DialogCommand(), kDialogTitle,
+                                    kWindowTimeoutMs, &dialog, &error)) {
+            if (failures++ == 0) {
+                context.report.Note("dialog start-up " + std::to_string(start + 1) + ": " + error);
+            }
+            continue;
+        }
+        startups.push_back(dialog.foundAtMs - dialog.startedAtMs);
+        CloseOrNote(context, &dialog, "a configuration dialog");
+    }
+    // Closing the dialog leaves the overlay as it was; one left behind would share the next measurement.
+    const int left = EndOverlaysExcept(context, spared);
+    if (left > 0) {
+        context.report.Note("dialog start-up: the dialogs left " + std::to_string(left) +
+                            " overlay(s) running; they were ended");
+    }
+    if (startups.empty()) {
+        context.report.AddText("dialog start-up", "not measured");
+        return;
+    }
+    const Summary startup = bench::Summarise(startups);
+    context.report.Add("dialog start-up p50 (" + std::to_string(startup.count) + " starts)", startup.p50,
+                       "ms");
+    context.report.Add("dialog start-up min", startup.min, "ms");
+    context.report.Add("dialog start-up max", startup.max, "ms");
+    if (failures > 0) {
+        context.report.AddText("dialog start-up: failed starts", std::to_string(failures));
+    }
+}
+
 using MeasureFunction = void (*)(Context&);
 
 struct Measurement {
@@ -365,6 +570,9 @@ constexpr Measurement kMeasurements[] = {
     {"lag", "follow lag: pointer move to overlay centred on it", MeasureFollowLag},
     {"cpu", "CPU time per second, pointer still and moving, beside a minimal dialog", MeasureCpu},
     {"startup", "overlay start-up: CreateProcess to window found by title", MeasureStartup},
+    {"restart", "overlay restart: the dialog's restart call to the new overlay's window found",
+     MeasureRestart},
+    {"dialog", "configuration dialog start-up: CreateProcess to its window found by title", MeasureDialog},
 };
 
 bool Selected(const Options& options, const Measurement& measurement) {
