@@ -370,6 +370,15 @@ void MeasureStartup(Context& context) {
     }
 }
 
+// Median, minimum and maximum of a sample of times without a target.
+void AddTimes(Context& context, const std::string& name, const std::string& runs,
+              const std::vector<double>& times) {
+    const Summary summary = bench::Summarise(times);
+    context.report.Add(name + " p50" + runs, summary.p50, "ms");
+    context.report.Add(name + " min", summary.min, "ms");
+    context.report.Add(name + " max", summary.max, "ms");
+}
+
 // The processes of the overlay windows now on the screen.
 std::vector<DWORD> OverlayProcessIds() {
     std::vector<DWORD> ids;
@@ -507,15 +516,8 @@ void MeasureRestart(Context& context) {
         context.report.AddText("overlay restart", "not measured");
         return;
     }
-    const Summary restart = bench::Summarise(restarts);
-    context.report.Add("overlay restart p50 (" + std::to_string(restart.count) + " restarts)", restart.p50,
-                       "ms");
-    context.report.Add("overlay restart min", restart.min, "ms");
-    context.report.Add("overlay restart max", restart.max, "ms");
-    const Summary call = bench::Summarise(calls);
-    context.report.Add("overlay restart, the call alone p50", call.p50, "ms");
-    context.report.Add("overlay restart, the call alone min", call.min, "ms");
-    context.report.Add("overlay restart, the call alone max", call.max, "ms");
+    AddTimes(context, "overlay restart", " (" + std::to_string(restarts.size()) + " restarts)", restarts);
+    AddTimes(context, "overlay restart, the call alone", "", calls);
     if (failures > 0) {
         context.report.AddText("overlay restart: failed restarts", std::to_string(failures));
     }
@@ -548,11 +550,7 @@ void MeasureDialog(Context& context) {
         context.report.AddText("dialog start-up", "not measured");
         return;
     }
-    const Summary startup = bench::Summarise(startups);
-    context.report.Add("dialog start-up p50 (" + std::to_string(startup.count) + " starts)", startup.p50,
-                       "ms");
-    context.report.Add("dialog start-up min", startup.min, "ms");
-    context.report.Add("dialog start-up max", startup.max, "ms");
+    AddTimes(context, "dialog start-up", " (" + std::to_string(startups.size()) + " starts)", startups);
     if (failures > 0) {
         context.report.AddText("dialog start-up: failed starts", std::to_string(failures));
     }
