@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include <tlhelp32.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -66,19 +68,24 @@ ChildProcess::ChildProcess(const std::string& exePath, const std::string& tail,
     info_.hThread = nullptr;
 }
 
+// WM_CLOSE to the process's top-level windows first, then, after a bounded wait, TerminateProcess.
+static void EndProcess(HANDLE process, DWORD processId) {
+    const std::vector<HWND> windows = TopLevelWindowsOf(processId);
+    for (HWND window : windows) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    if (windows.empty() || WaitForSingleObject(process, kExitTimeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, kExitTimeoutMs);
+    }
+}
+
 ChildProcess::~ChildProcess() {
     if (!Started()) {
         return;
     }
     if (IsRunning()) {
-        const std::vector<HWND> windows = TopLevelWindowsOf(Id());
-        for (HWND window : windows) {
-            PostMessageA(window, WM_CLOSE, 0, 0);
-        }
-        if (windows.empty() || !WaitForExit(kExitTimeoutMs)) {
-            TerminateProcess(info_.hProcess, 1);
-            WaitForSingleObject(info_.hProcess, kExitTimeoutMs);
-        }
+        EndProcess(info_.hProcess, Id());
     }
     CloseHandle(info_.hProcess);
 }
@@ -154,6 +161,72 @@ HWND WaitForWindowOf(const ChildProcess& process, const char* exactTitle, DWORD 
 
 HWND FindOverlay() {
     return FindWindowA(nullptr, kOverlayTitle);
+}
+
+std::vector<HWND> OverlayWindows() {
+    std::vector<HWND> overlays;
+    for (HWND window = nullptr;
+         (window = FindWindowExA(nullptr, window, nullptr, kOverlayTitle)) != nullptr;) {
+        overlays.push_back(window);
+    }
+    return overlays;
+}
+
+DWORD ProcessOfWindow(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+std::string ProcessImagePath(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    char path[1024] = {};
+    DWORD length = sizeof path;
+    const bool read = process != nullptr && QueryFullProcessImageNameA(process, 0, path, &length);
+    if (process != nullptr) {
+        CloseHandle(process);
+    }
+    return read ? std::string(path, length) : std::string();
+}
+
+bool WaitForProcessExit(DWORD processId, DWORD timeoutMs) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (process == nullptr) {
+        return true;
+    }
+    const bool exited = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return exited;
+}
+
+bool WaitForProcessIdle(DWORD processId, DWORD timeoutMs) {
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (process == nullptr) {
+        return false;
+    }
+    const bool idle = WaitForInputIdle(process, timeoutMs) == 0;
+    CloseHandle(process);
+    return idle;
+}
+
+bool BringToForeground(HWND window) {
+    return SetForegroundWindow(window) &&
+           WaitUntil([window] { return GetForegroundWindow() == window; }, kMoveTimeoutMs);
+}
+
+bool PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        inputs.push_back({INPUT_KEYBOARD, {}});
+        inputs.back().ki.wVk = key;
+    }
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+        inputs.push_back({INPUT_KEYBOARD, {}});
+        inputs.back().ki.wVk = *key;
+        inputs.back().ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    const UINT count = static_cast<UINT>(inputs.size());
+    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
 }
 
 Extent WindowSize(HWND window) {
@@ -258,6 +331,125 @@ Extent DialogUnitsToPixels(int cx, int cy) {
     return mapped ? Extent{rect.right - rect.left, rect.bottom - rect.top} : Extent{0, 0};
 }
 
+// --- Windows and processes that live beside the test ---
+
+namespace {
+
+constexpr char kThreadWindowClass[] = "TobrikE2eThreadWindow";
+constexpr UINT_PTR kCloseTimer = 1;
+
+LRESULT CALLBACK ThreadWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE:
+            SetTimer(window, kCloseTimer, static_cast<UINT>(GetWindowLongPtrA(window, GWLP_USERDATA)),
+                     nullptr);
+            return 0;
+        case WM_TIMER:
+            DestroyWindow(window);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+ThreadWindow::ThreadWindow(const char* title, DWORD style, RECT bounds, DWORD closeDelayMs)
+    : title_(title),
+      style_(style),
+      bounds_(bounds),
+      closeDelayMs_(closeDelayMs),
+      ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      thread_(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {
+    if (thread_ != nullptr) {
+        WaitForSingleObject(ready_, kStartTimeoutMs);
+    }
+}
+
+ThreadWindow::~ThreadWindow() {
+    SetEvent(release_);
+    if (thread_ != nullptr) {
+        WaitForSingleObject(thread_, kExitTimeoutMs);
+        CloseHandle(thread_);
+    }
+    CloseHandle(release_);
+    CloseHandle(ready_);
+}
+
+DWORD WINAPI ThreadWindow::Run(void* param) {
+    auto* self = static_cast<ThreadWindow*>(param);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ThreadWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    windowClass.lpszClassName = kThreadWindowClass;
+    RegisterClassA(&windowClass);  // fails harmlessly when an earlier window registered it
+    const RECT& bounds = self->bounds_;
+    HWND window = CreateWindowExA(0, kThreadWindowClass, self->title_.c_str(), self->style_, bounds.left,
+                                  bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(self->closeDelayMs_));
+    self->window_ = window;
+    SetEvent(self->ready_);
+    if (self->closeDelayMs_ == kHung) {
+        WaitForSingleObject(self->release_, INFINITE);
+    } else {
+        while (MsgWaitForMultipleObjects(1, &self->release_, FALSE, INFINITE, QS_ALLINPUT) ==
+               WAIT_OBJECT_0 + 1) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+    }
+    if (IsWindow(window)) {
+        DestroyWindow(window);
+    }
+    return 0;
+}
+
+NewProcesses::NewProcesses(std::vector<std::string> executableNames)
+    : names_(std::move(executableNames)), before_(RunningWithTheNames()) {}
+
+NewProcesses::~NewProcesses() {
+    for (const DWORD processId : Running()) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+        if (process != nullptr) {
+            EndProcess(process, processId);
+            CloseHandle(process);
+        }
+    }
+}
+
+std::set<DWORD> NewProcesses::Running() const {
+    std::set<DWORD> running = RunningWithTheNames();
+    for (const DWORD processId : before_) {
+        running.erase(processId);
+    }
+    return running;
+}
+
+std::set<DWORD> NewProcesses::RunningWithTheNames() const {
+    std::set<DWORD> running;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return running;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        for (const std::string& name : names_) {
+            if (lstrcmpiA(entry.szExeFile, name.c_str()) == 0) {
+                running.insert(entry.th32ProcessID);
+            }
+        }
+    }
+    CloseHandle(snapshot);
+    return running;
+}
+
 // --- Settings ---
 
 namespace {
@@ -337,9 +529,9 @@ bool DeleteSetting(const char* name) {
 }
 
 bool DeleteAllSettings() {
-    Key key(kSettingsKey);
-    bool deleted = true;
-    for (const std::string& name : key.get() != nullptr ? key.ValueNames() : std::vector<std::string>{}) {
+    Key key(kSettingsKey, true);
+    bool deleted = key.get() != nullptr;
+    for (const std::string& name : deleted ? key.ValueNames() : std::vector<std::string>{}) {
         deleted = RegDeleteValueA(key.get(), name.c_str()) == ERROR_SUCCESS && deleted;
     }
     return deleted;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ inline constexpr char kAppTitle[] = "Tobrik Mouse by tobrik.example";
 inline constexpr char kOverlayTitle[] = "Tobrik Mouse by tobrik.example Tobrik Mouse by tobrik.example";
 inline constexpr char kOverlayToken[] = ":LaunchTobrikCursor";
 inline constexpr char kSettingsKey[] = "Software\\tobrik.example\\Tobrik Mouse by tobrik.example\\Settings";
+inline constexpr char kBitmapFilePath[] = "BitmapFilePath";
+inline constexpr char kRed[] = "TransparentColorRed";
+inline constexpr char kGreen[] = "TransparentColorGreen";
+inline constexpr char kBlue[] = "TransparentColorBlue";
+inline constexpr char kOpacity[] = "TransparencyValue";
 
 inline constexpr DWORD kStartTimeoutMs = 10000;  // the first start in a fresh Wine prefix is slow
 inline constexpr DWORD kMoveTimeoutMs = 2000;    // forty ticks of the overlay's 50 ms timer
@@ -106,6 +112,16 @@ std::optional<Layering> LayeringOf(HWND window);
 bool SendClose(HWND window);  // WM_CLOSE, sent with a time-out
 std::string Describe(HWND window);
 std::string DescribeWindowsOf(DWORD processId);
+std::vector<HWND> OverlayWindows();  // every top-level window carrying the overlay title
+DWORD ProcessOfWindow(HWND window);
+std::string ProcessImagePath(DWORD processId);              // empty when it cannot be read
+bool WaitForProcessExit(DWORD processId, DWORD timeoutMs);  // also true when there is no such process
+// WaitForInputIdle: true once the process waits for input in its message loop.
+bool WaitForProcessIdle(DWORD processId, DWORD timeoutMs);
+// SetForegroundWindow, then waits until the system says so.
+bool BringToForeground(HWND window);
+// Presses the keys in the given order and releases them in reverse order, with SendInput.
+bool PressKeys(std::initializer_list<WORD> keys);
 bool MoveCursorTo(Position position);  // SetCursorPos, then waits until GetCursorPos agrees
 bool HoldCursorAt(Position position);  // if it is not, puts the pointer there again
 // The size in pixels of a dialog of cx x cy dialog units in 8 pt "MS Sans Serif", as the dialog manager
@@ -131,11 +147,56 @@ private:
     HWND window_ = nullptr;
 };
 
+// A top-level window of the test process on a thread of its own. That thread handles the window's messages,
+// and WM_CLOSE destroys the window closeDelayMs later; with kHung it never looks at a message until the
+// object is destroyed.
+class ThreadWindow {
+public:
+    static constexpr DWORD kHung = INFINITE;
+    ThreadWindow(const char* title, DWORD style, RECT bounds, DWORD closeDelayMs);
+    ~ThreadWindow();
+    ThreadWindow(const ThreadWindow&) = delete;
+    ThreadWindow& operator=(const ThreadWindow&) = delete;
+
+    HWND Handle() const { return window_; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+
+    std::string title_;
+    DWORD style_;
+    RECT bounds_;
+    DWORD closeDelayMs_;
+    HWND window_ = nullptr;
+    HANDLE ready_;
+    HANDLE release_;
+    HANDLE thread_;
+};
+
+// The processes of the program that start while it lives: those of the given executable names that were not
+// running when it was made. When destroyed it ends those still running, WM_CLOSE first and TerminateProcess
+// after a bounded wait, so that overlays a test makes the program start go even when the test fails.
+class NewProcesses {
+public:
+    explicit NewProcesses(std::vector<std::string> executableNames);
+    ~NewProcesses();
+    NewProcesses(const NewProcesses&) = delete;
+    NewProcesses& operator=(const NewProcesses&) = delete;
+
+    std::set<DWORD> Running() const;
+
+private:
+    std::set<DWORD> RunningWithTheNames() const;
+
+    std::vector<std::string> names_;
+    std::set<DWORD> before_;
+};
+
 // Settings of the program in HKEY_CURRENT_USER.
 bool WriteSetting(const char* name, DWORD value);
 bool WriteSetting(const char* name, const std::string& value);
 bool DeleteSetting(const char* name);
-bool DeleteAllSettings();
+bool DeleteAllSettings();  // leaves the key empty; creates it, as the program's first read would, if missing
 std::optional<DWORD> ReadDwordSetting(const char* name);
 std::optional<std::string> ReadStringSetting(const char* name);
 std::string DescribeSettings();
@@ -182,13 +243,19 @@ bool WriteTextFile(const std::string& path, const std::string& text);
 std::optional<Extent> ReadBmpSize(const std::string& path);
 std::string CopyProgramTo(const std::string& directory);  // the copy's path; empty on failure
 
-// Every test starts from empty settings and gets its own temporary directory; both are undone after it.
+// Every test starts from empty settings, with no overlay anywhere, and gets its own temporary directory; all
+// are undone after it, and every process of the program that it caused is ended.
 class E2eTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(DeleteAllSettings()) << DescribeSettings(); }
+    void SetUp() override {
+        ASSERT_TRUE(DeleteAllSettings()) << DescribeSettings();
+        ASSERT_EQ(FindOverlay(), nullptr) << "an overlay runs already: " << Describe(FindOverlay());
+    }
 
     SettingsSnapshot snapshot_;
     TempDirectory temp_;
+    // "dir.exe" is what an unquoted command line would run for a program in "dir with blanks".
+    NewProcesses programs_{{"TobrikMouse.exe", "dir.exe"}};
 };
 
 }  // namespace e2e

@@ -1,0 +1,390 @@
+// The configuration dialog seen from outside: the settings its controls show at start, its system menu, the
+// Toggle button with the overlay process it starts and stops, and the ways the dialog ends.
+#include "harness.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <numeric>
+
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+// A message sent to a control of the dialog as another process sends it; nothing if it is not answered.
+std::optional<LRESULT> SendToControl(HWND dialog, int id, UINT message, WPARAM wParam = 0,
+                                     LPARAM lParam = 0) {
+    HWND control = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    if (control == nullptr ||
+        !SendMessageTimeoutA(control, message, wParam, lParam, SMTO_NORMAL, kExitTimeoutMs, &result)) {
+        return std::nullopt;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+std::string ControlText(HWND dialog, int id) {
+    char text[1024] = {};
+    SendToControl(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// A rectangle of the screen: one 0x00RRGGBB value per pixel, row by row from the top.
+struct Picture {
+    Extent size{0, 0};
+    std::vector<DWORD> pixels;
+};
+
+Picture ScreenPicture(const RECT& rect) {
+    Picture picture{{rect.right - rect.left, rect.bottom - rect.top}, {}};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.size.width;
+    info.bmiHeader.biHeight = -picture.size.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    if (bits != nullptr &&
+        BitBlt(memory, 0, 0, picture.size.width, picture.size.height, screen, rect.left, rect.top, SRCCOPY)) {
+        const auto* first = static_cast<const DWORD*>(bits);
+        picture.pixels.assign(first, first + picture.size.width * picture.size.height);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+// The system menu of a window as the user sees it: opened with Alt+Space while the window is in the
+// foreground, its popup read from the screen once it has stopped changing, then closed again with Alt.
+Picture ShownSystemMenu(HWND window) {
+    Picture picture;
+    if (!BringToForeground(window) || !PressKeys({VK_MENU, VK_SPACE})) {
+        return picture;
+    }
+    const auto popup = [] {
+        HWND found = FindWindowA("#32768", nullptr);
+        return IsWindowVisible(found) ? found : nullptr;
+    };
+    RECT rect{};
+    if (WaitUntil(popup, kMoveTimeoutMs) != nullptr && GetWindowRect(popup(), &rect)) {
+        ULONGLONG changed = GetTickCount64();
+        WaitUntil(
+            [&] {
+                Picture now = ScreenPicture(rect);
+                if (now.pixels != picture.pixels) {
+                    picture = std::move(now);
+                    changed = GetTickCount64();
+                }
+                return GetTickCount64() - changed >= 300;
+            },
+            kMoveTimeoutMs);
+        PressKeys({VK_MENU});  // Escape would close only the popup and leave the window in menu mode
+        WaitUntil([&] { return popup() == nullptr; }, kMoveTimeoutMs);
+    }
+    return picture;
+}
+
+class E2eConfigTest : public E2eTest {
+protected:
+    // Starts the configuration process of `program` and returns its dialog window.
+    HWND StartDialog(const std::string& program = ProgramPath()) {
+        dialog_.emplace(program, "");
+        HWND window = WaitForWindowOf(*dialog_, kAppTitle);
+        EXPECT_NE(window, nullptr) << dialog_->Describe() << "; " << DescribeWindowsOf(dialog_->Id());
+        return window;
+    }
+
+    // Clicks Toggle while no overlay runs and returns the overlay window that appears, once its process has
+    // finished starting and will not take the foreground any more.
+    HWND ToggleOn(HWND dialog) {
+        EXPECT_TRUE(SendToControl(dialog, IDC_TOGGLE, BM_CLICK)) << "the dialog did not answer the click";
+        HWND overlay = WaitUntil(FindOverlay, kStartTimeoutMs);
+        EXPECT_NE(overlay, nullptr) << "no overlay after Toggle; " << DescribeSettings();
+        EXPECT_TRUE(overlay == nullptr || WaitForProcessIdle(ProcessOfWindow(overlay), kStartTimeoutMs))
+            << "the overlay process never became idle";
+        return overlay;
+    }
+
+    std::optional<ChildProcess> dialog_;
+};
+
+// --- The settings shown at start ---
+
+enum class StoredBitmap { None, Bitmap48x32, MissingFile, NotABitmap };
+
+struct ShownCase {
+    const char* name;
+    std::optional<DWORD> opacity;
+    std::optional<COLORREF> colourKey;  // the swatch shows it, or black when none is stored
+    StoredBitmap bitmap;
+    LRESULT expectedPosition;
+    bool showsStoredPath;  // or else the default path beside the executable
+    const char* expectedInfo;
+};
+
+class E2eConfigShown : public E2eConfigTest, public ::testing::WithParamInterface<ShownCase> {};
+
+TEST_P(E2eConfigShown, ControlsShowTheStoredSettings) {
+    const ShownCase& param = GetParam();
+    // A copy of the program alone in its folder, so that no default bitmap lies beside it.
+    const std::string directory = temp_.Subdirectory("bare");
+    const std::string program = CopyProgramTo(directory);
+    ASSERT_FALSE(program.empty()) << "cannot copy " << ProgramPath();
+    const std::string defaultBitmap = directory + "\\Tobrik.bmp";
+    ASSERT_EQ(GetFileAttributesA(defaultBitmap.c_str()), INVALID_FILE_ATTRIBUTES) << defaultBitmap;
+
+    std::string stored;
+    switch (param.bitmap) {
+        case StoredBitmap::None:
+            break;
+        case StoredBitmap::Bitmap48x32:
+            stored = temp_.File("cursor.bmp");
+            ASSERT_TRUE(WriteBmpFile(stored, 48, 32, [](int, int) { return RGB(0, 0, 255); }));
+            break;
+        case StoredBitmap::MissingFile:
+            stored = temp_.File("missing.bmp");
+            break;
+        case StoredBitmap::NotABitmap:
+            stored = temp_.File("text.bmp");
+            ASSERT_TRUE(WriteTextFile(stored, "this is text"));
+            break;
+    }
+    if (param.bitmap != StoredBitmap::None) {
+        ASSERT_TRUE(WriteSetting(kBitmapFilePath, stored));
+    }
+    if (param.opacity) {
+        ASSERT_TRUE(WriteSetting(kOpacity, *param.opacity));
+    }
+    if (const auto key = param.colourKey) {
+        ASSERT_TRUE(WriteSetting(kRed, GetRValue(*key)) && WriteSetting(kGreen, GetGValue(*key)) &&
+                    WriteSetting(kBlue, GetBValue(*key)));
+    }
+    const std::string storedSettings = DescribeSettings();
+
+    HWND dialog = StartDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ControlText(dialog, IDC_BITMAP_PATH), param.showsStoredPath ? stored : defaultBitmap);
+    EXPECT_EQ(ControlText(dialog, IDC_BITMAP_INFO), param.expectedInfo);
+    EXPECT_EQ(SendToControl(dialog, IDC_OPACITY, TBM_GETPOS), param.expectedPosition);
+    EXPECT_EQ(SendToControl(dialog, IDC_OPACITY, TBM_GETRANGEMIN), 0);
+    EXPECT_EQ(SendToControl(dialog, IDC_OPACITY, TBM_GETRANGEMAX), 255);
+    EXPECT_EQ(SendToControl(dialog, IDC_HOTKEY, HKM_GETHOTKEY), 0);
+
+    HWND swatch = GetDlgItem(dialog, IDC_COLOR_SWATCH);
+    RECT area{};
+    GetClientRect(swatch, &area);
+    MapWindowPoints(swatch, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    const COLORREF key = param.colourKey.value_or(RGB(0, 0, 0));
+    const DWORD expected = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    std::vector<DWORD> pixels;
+    const auto differing = [&] {
+        return std::count_if(pixels.begin(), pixels.end(), [&](DWORD pixel) { return pixel != expected; });
+    };
+    EXPECT_TRUE(WaitUntil([&] { return !(pixels = ScreenPicture(area).pixels).empty() && differing() == 0; },
+                          kMoveTimeoutMs))
+        << differing() << " of " << pixels.size() << " swatch pixels are not 0x" << std::hex << expected
+        << ", the centre one is 0x" << (pixels.empty() ? 0 : pixels[pixels.size() / 2]) << "; "
+        << Describe(swatch);
+    EXPECT_EQ(DescribeSettings(), storedSettings) << "showing the settings changed them";
+}
+
+constexpr StoredBitmap kNone = StoredBitmap::None;
+const char kNoInfo[] = "";
+
+INSTANTIATE_TEST_SUITE_P(
+    , E2eConfigShown,
+    ::testing::Values(
+        ShownCase{"EmptySettings", {}, {}, kNone, 255, false, kNoInfo},
+        ShownCase{"Opacity300UsesLowByte", 300, {}, kNone, 44, false, kNoInfo},
+        ShownCase{"Opacity256UsesLowByte", 256, {}, kNone, 0, false, kNoInfo},
+        ShownCase{"Opacity128", 128, {}, kNone, 128, false, kNoInfo},
+        ShownCase{"ColourKeyMixed", {}, RGB(12, 200, 77), kNone, 255, false, kNoInfo},
+        ShownCase{"ColourKeyWhite", {}, RGB(255, 255, 255), kNone, 255, false, kNoInfo},
+        ShownCase{"ColourKeyRed", {}, RGB(255, 0, 0), kNone, 255, false, kNoInfo},
+        ShownCase{
+            "Bitmap48x32", {}, {}, StoredBitmap::Bitmap48x32, 255, true, "Bitmap Width = 48 Height = 32"},
+        ShownCase{"MissingFileShowsDefaultPath", {}, {}, StoredBitmap::MissingFile, 255, false, kNoInfo},
+        ShownCase{"NotABitmapShowsNoSize", {}, {}, StoredBitmap::NotABitmap, 255, true, kNoInfo}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+using E2eConfigDialog = E2eConfigTest;
+
+// Under Wine another process's menus cannot be read, so the dialog's system menu is compared, as shown, with
+// that of a window of this process with the same styles, to which the test appends the expected items.
+TEST_F(E2eConfigDialog, SystemMenuEndsWithTheAboutItem) {
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+    ThreadWindow reference("reference", style | WS_VISIBLE, {600, 400, 900, 600}, 0);
+    HMENU menu = GetSystemMenu(reference.Handle(), FALSE);
+    ASSERT_TRUE(menu != nullptr && AppendMenuA(menu, MF_SEPARATOR, 0, nullptr) &&
+                AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, "&About Tobrik Mouse..."));
+    // Out of the way of both menus, so that the pointer highlights no item.
+    ASSERT_TRUE(MoveCursorTo({1200, 1000}));
+
+    const Picture expected = ShownSystemMenu(reference.Handle());
+    ASSERT_FALSE(expected.pixels.empty()) << "cannot show the menu of " << Describe(reference.Handle());
+    const Picture shown = ShownSystemMenu(dialog);
+    ASSERT_EQ(shown.size, expected.size) << "system menu of " << Describe(dialog);
+    EXPECT_EQ(std::inner_product(shown.pixels.begin(), shown.pixels.end(), expected.pixels.begin(), 0,
+                                 std::plus<>(), std::not_equal_to<>()),
+              0)
+        << "pixels that differ from the expected menu of " << expected.size;
+}
+
+// --- Toggle ---
+
+TEST_F(E2eConfigDialog, ToggleStartsOneOverlayThenClosesIt) {
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND overlay = ToggleOn(dialog);
+    ASSERT_NE(overlay, nullptr);
+    const DWORD overlayProcess = ProcessOfWindow(overlay);
+    EXPECT_EQ(programs_.Running(), (std::set<DWORD>{dialog_->Id(), overlayProcess}));
+    EXPECT_EQ(OverlayWindows(), std::vector<HWND>{overlay});
+
+    ASSERT_TRUE(SendToControl(dialog, IDC_TOGGLE, BM_CLICK)) << "the dialog did not answer the click";
+    EXPECT_TRUE(WaitForProcessExit(overlayProcess, kExitTimeoutMs)) << Describe(overlay);
+    EXPECT_EQ(OverlayWindows(), std::vector<HWND>{});
+    EXPECT_EQ(programs_.Running(), std::set<DWORD>{dialog_->Id()}) << "the second click started a process";
+}
+
+// A window that carries the overlay title but never answers: the click gives up on it and starts nothing.
+TEST_F(E2eConfigDialog, HungWindowWithTheOverlayTitleDoesNotFreezeIt) {
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    ThreadWindow hung(kOverlayTitle, WS_POPUP, {0, 0, 10, 10}, ThreadWindow::kHung);
+    ASSERT_NE(hung.Handle(), nullptr);
+
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(PostMessageA(GetDlgItem(dialog, IDC_TOGGLE), BM_CLICK, 0, 0));
+    // Posted behind the click, this moves the trackbar only once the dialog has finished with the click.
+    ASSERT_TRUE(PostMessageA(GetDlgItem(dialog, IDC_OPACITY), TBM_SETPOS, TRUE, 7));
+    EXPECT_TRUE(WaitUntil([&] { return SendToControl(dialog, IDC_OPACITY, TBM_GETPOS) == 7; }, 8000))
+        << "the dialog is still busy after " << GetTickCount64() - start << " ms";
+    EXPECT_EQ(programs_.Running(), std::set<DWORD>{dialog_->Id()}) << "an overlay process was started";
+}
+
+// --- Where the overlay's executable comes from ---
+
+enum class ProgramFolder { BlanksBesideDecoy, LongPath };
+
+class E2eConfigProgramPath : public E2eConfigTest, public ::testing::WithParamInterface<ProgramFolder> {};
+
+TEST_P(E2eConfigProgramPath, OverlayRunsTheDialogsOwnExecutable) {
+    std::string directory;
+    if (GetParam() == ProgramFolder::BlanksBesideDecoy) {
+        directory = temp_.Subdirectory("dir with blanks");
+        // What an unquoted command line would run instead.
+        ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), temp_.File("dir.exe").c_str(), FALSE));
+    } else {
+        // The longest path the program is made for: 255 characters with "\TobrikMouse.exe".
+        directory = temp_.Subdirectory(std::string(255 - 16 - temp_.Path().size() - 1, 'x'));
+    }
+    const std::string program = CopyProgramTo(directory);
+    ASSERT_FALSE(program.empty()) << "cannot copy the program to " << directory;
+
+    HWND dialog = StartDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    HWND overlay = ToggleOn(dialog);
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(ProcessImagePath(ProcessOfWindow(overlay)), program);
+}
+
+INSTANTIATE_TEST_SUITE_P(, E2eConfigProgramPath,
+                         ::testing::Values(ProgramFolder::BlanksBesideDecoy, ProgramFolder::LongPath),
+                         [](const auto& info) {
+                             return std::string(info.param == ProgramFolder::LongPath ? "LongPath"
+                                                                                      : "BlanksBesideDecoy");
+                         });
+
+// --- How the dialog ends ---
+
+struct CloseCase {
+    const char* name;
+    bool (*close)(HWND dialog);
+};
+
+class E2eConfigClose : public E2eConfigTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(E2eConfigClose, EndsTheProcessAndLeavesTheOverlayRunning) {
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND overlay = ToggleOn(dialog);
+    ASSERT_NE(overlay, nullptr);
+
+    ASSERT_TRUE(GetParam().close(dialog)) << "cannot close " << Describe(dialog);
+    EXPECT_TRUE(dialog_->WaitForExit(kExitTimeoutMs)) << Describe(dialog);
+    EXPECT_EQ(OverlayWindows(), std::vector<HWND>{overlay});
+    EXPECT_FALSE(WaitForProcessExit(ProcessOfWindow(overlay), 0)) << "the overlay process ended";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , E2eConfigClose,
+    ::testing::Values(
+        CloseCase{"CaptionClose",
+                  [](HWND dialog) {
+                      DWORD_PTR result = 0;
+                      return SendMessageTimeoutA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL,
+                                                 kExitTimeoutMs, &result) != 0;
+                  }},
+        CloseCase{"WmClose", SendClose},
+        CloseCase{"AltF4",
+                  [](HWND dialog) {
+                      return BringToForeground(dialog) && PressKeys({VK_MENU, VK_F4});
+                  }},
+        CloseCase{"Escape", [](HWND dialog) { return BringToForeground(dialog) && PressKeys({VK_ESCAPE}); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Enter does not end the dialog. The key pressed after it reaches the focused control only once the dialog
+// has handled Enter, so its effect shows that Enter has come and gone.
+struct EnterCase {
+    const char* name;
+    int control;
+    WORD nextKey;
+    bool (*nextKeyHandled)(HWND dialog);
+};
+
+class E2eConfigEnter : public E2eConfigTest, public ::testing::WithParamInterface<EnterCase> {};
+
+TEST_P(E2eConfigEnter, DoesNotEndTheDialog) {
+    const EnterCase& param = GetParam();
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND control = GetDlgItem(dialog, param.control);
+    ASSERT_TRUE(BringToForeground(dialog)) << Describe(dialog);
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE,
+                                    SMTO_NORMAL, kExitTimeoutMs, &result));
+    ASSERT_TRUE(PressKeys({VK_RETURN}) && PressKeys({param.nextKey}));
+    EXPECT_TRUE(WaitUntil([&] { return param.nextKeyHandled(dialog); }, kMoveTimeoutMs))
+        << "the key after Enter had no effect; " << DescribeWindowsOf(dialog_->Id());
+    EXPECT_TRUE(dialog_->IsRunning()) << "the dialog process ended";
+    EXPECT_TRUE(IsWindowVisible(dialog)) << Describe(dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , E2eConfigEnter,
+    ::testing::Values(EnterCase{"OnPathEditThenEnd", IDC_BITMAP_PATH, VK_END,
+                                [](HWND dialog) {
+                                    // The caret stands behind the whole path, nothing selected.
+                                    const auto length =
+                                        SendToControl(dialog, IDC_BITMAP_PATH, WM_GETTEXTLENGTH);
+                                    const auto selection = SendToControl(dialog, IDC_BITMAP_PATH, EM_GETSEL);
+                                    return length > 0 && selection == MAKELONG(*length, *length);
+                                }},
+                      EnterCase{
+                          "OnTrackbarThenHome", IDC_OPACITY, VK_HOME,
+                          [](HWND dialog) { return SendToControl(dialog, IDC_OPACITY, TBM_GETPOS) == 0; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace e2e
