@@ -621,9 +621,13 @@ static unsigned nextTempDirectory = 0;
 TempDirectory::TempDirectory() {
     char base[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "tobrik-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(nextTempDirectory++);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    // Process ids come round again, and a directory of an earlier test may outlive it while a program
+    // started from there is still on its way out; so a name is taken only if its directory is new.
+    const std::string prefix = std::string(base) + "tobrik-e2e-" + std::to_string(GetCurrentProcessId()) +
+                               "-" + std::to_string(GetTickCount64()) + "-";
+    do {
+        path_ = prefix + std::to_string(nextTempDirectory++);
+    } while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 static void RemoveTree(const std::string& path) {

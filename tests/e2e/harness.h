@@ -249,7 +249,9 @@ class E2eTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(DeleteAllSettings()) << DescribeSettings();
-        ASSERT_EQ(FindOverlay(), nullptr) << "an overlay runs already: " << Describe(FindOverlay());
+        // The window of an overlay that an earlier test ended may take a moment to go.
+        ASSERT_TRUE(WaitUntil([] { return FindOverlay() == nullptr; }, kExitTimeoutMs))
+            << "an overlay runs already: " << Describe(FindOverlay());
     }
 
     SettingsSnapshot snapshot_;
