@@ -5,6 +5,7 @@
 // gate. Each measurement is one entry of kMeasurements; a new one is a function and a line there.
 #include "bench_support.h"
 
+#include "app/OverlayContract.h"
 #include "app/OverlayControl.h"
 #include "framework/WinApp.h"
 #include "vendor.h"
@@ -36,9 +37,8 @@ public:
 ConfigurationRole theConfigurationRole;
 
 constexpr char kOverlayProgram[] = "TobrikMouse.exe";
-constexpr char kOverlayToken[] = ":LaunchTobrikCursor";
-constexpr char kOverlayTitle[] = "Tobrik Mouse by tobrik.example Tobrik Mouse by tobrik.example";
-constexpr char kDialogTitle[] = "Tobrik Mouse by tobrik.example";
+constexpr char kDialogTitle[] = TOBRIK_APPLICATION_TITLE;
+constexpr char kOverlayTitle[] = TOBRIK_APPLICATION_TITLE " " TOBRIK_APPLICATION_TITLE;
 constexpr char kMinimalDialogProgram[] = "minimal_dialog.exe";
 constexpr char kMinimalDialogTitle[] = "Tobrik Mouse benchmark minimal dialog";
 
@@ -84,7 +84,7 @@ struct Context {
     SIZE screen = {};
     bench::Report report;
 
-    std::string OverlayCommand() const { return "\"" + directory + kOverlayProgram + "\" " + kOverlayToken; }
+    std::string OverlayCommand() const { return OverlayCommandLine(directory + kOverlayProgram); }
     std::string DialogCommand() const { return "\"" + directory + kOverlayProgram + "\""; }
     std::string MinimalDialogCommand() const { return "\"" + directory + kMinimalDialogProgram + "\""; }
 };

@@ -5,11 +5,6 @@
 namespace e2e {
 namespace {
 
-constexpr char kBitmapFilePath[] = "BitmapFilePath";
-constexpr char kRed[] = "TransparentColorRed";
-constexpr char kGreen[] = "TransparentColorGreen";
-constexpr char kBlue[] = "TransparentColorBlue";
-constexpr char kOpacity[] = "TransparencyValue";
 constexpr char kRunning[] = "TobrikCursorRunning";
 
 COLORREF Checkerboard(int x, int y) {
