@@ -39,10 +39,8 @@ void CTobrikMouseDlg::UpdateBitmapInfo() {
     m_settings.GetBitmapFilePath(m_bitmapPath);
     // Loaded only to be measured. A file that is no bitmap leaves the size text as it was.
     CBitmap bitmap;
-    bitmap.Attach(static_cast<HBITMAP>(
-        ::LoadImageA(AfxGetInstanceHandle(), m_bitmapPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     BITMAP description{};
-    if (bitmap == nullptr || bitmap.GetBitmap(&description) == 0) {
+    if (!bitmap.LoadFromFile(AfxGetInstanceHandle(), m_bitmapPath) || bitmap.GetBitmap(&description) == 0) {
         return;
     }
     char info[64] = {};
@@ -77,12 +75,12 @@ void CTobrikMouseDlg::AddAboutItemToSystemMenu() const {
     if (systemMenu == nullptr) {
         return;
     }
-    char about[256] = {};
-    if (::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) == 0 || about[0] == '\0') {
+    const std::string about = LoadResourceString(AfxGetInstanceHandle(), IDS_ABOUTBOX);
+    if (about.empty()) {
         return;
     }
     ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
 }
 
 void CTobrikMouseDlg::OnPaint() {

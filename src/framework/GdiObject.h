@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 template <class Handle>
 class CGdiObject {
 public:
@@ -30,6 +32,12 @@ protected:
 
 class CBitmap : public CGdiObject<HBITMAP> {
 public:
+    // Loads a bitmap file at its own size; false, holding nothing, when the file is no loadable bitmap.
+    BOOL LoadFromFile(HINSTANCE instance, const std::string& path) {
+        Attach(
+            static_cast<HBITMAP>(::LoadImageA(instance, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+        return m_hObject != nullptr;
+    }
     int GetBitmap(BITMAP* description) const { return ::GetObjectA(m_hObject, sizeof(BITMAP), description); }
 };
 

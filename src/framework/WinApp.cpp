@@ -7,6 +7,12 @@ CWinApp* g_application = nullptr;
 constexpr UINT kApplicationTitleString = 0xE000;
 }  // namespace
 
+std::string LoadResourceString(HINSTANCE instance, UINT id) {
+    char text[256] = {};
+    ::LoadStringA(instance, id, text, sizeof text);
+    return text;
+}
+
 CWinApp* AfxGetApp() {
     return g_application;
 }
@@ -33,9 +39,7 @@ void CWinApp::Startup(HINSTANCE instance, const char* commandTail) {
     m_hInstance = instance;
     m_commandTail = commandTail != nullptr ? commandTail : "";
     if (m_applicationTitle.empty()) {
-        char title[256] = {};
-        ::LoadStringA(instance, kApplicationTitleString, title, sizeof title);
-        m_applicationTitle = title;
+        m_applicationTitle = LoadResourceString(instance, kApplicationTitleString);
     }
 }
 

@@ -58,4 +58,6 @@ public:
 };
 
 CWinApp* AfxGetApp();
+// String resource `id` of `instance`; empty when there is none.
+std::string LoadResourceString(HINSTANCE instance, UINT id);
 HINSTANCE AfxGetInstanceHandle();

@@ -66,12 +66,9 @@ void CDlgCusror::ApplyLayering() {
 
 // Without a loadable bitmap the window keeps its template size and the built-in ring.
 void CDlgCusror::ShowBitmap() {
-    const HANDLE image =
-        ::LoadImageA(AfxGetInstanceHandle(), m_bitmapPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-    if (image == nullptr) {
+    if (!m_bitmap.LoadFromFile(AfxGetInstanceHandle(), m_bitmapPath)) {
         return;
     }
-    m_bitmap.Attach(static_cast<HBITMAP>(image));
     m_picture.SetBitmap(m_bitmap);
     BITMAP description{};
     m_bitmap.GetBitmap(&description);
