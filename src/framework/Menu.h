@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "framework/WinApp.h"
+
 class CMenu {
 public:
     CMenu() = default;
@@ -20,6 +22,18 @@ public:
     }
     HMENU GetSafeHmenu() const { return m_hMenu; }
 
+    // Loads menu resource `id` of the program; fails while a menu is held.
+    BOOL LoadMenu(UINT id);
+    HMENU GetSubMenu(int position) const { return ::GetSubMenu(m_hMenu, position); }
+
 private:
     HMENU m_hMenu = nullptr;
 };
+
+inline BOOL CMenu::LoadMenu(UINT id) {
+    if (m_hMenu != nullptr) {
+        return FALSE;
+    }
+    m_hMenu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
+    return m_hMenu != nullptr;
+}

@@ -11,16 +11,19 @@ class CWnd;
 using MessageInvoker = LRESULT (*)(CWnd& target, WPARAM wParam, LPARAM lParam);
 
 enum class MessageKind {
-    Message,  // a window message by number
-    Command,  // WM_COMMAND from a control or menu item: notification code and identifier
+    Message,     // a window message by number
+    Command,     // WM_COMMAND from a control or menu item: notification code and identifier
+    Notify,      // WM_NOTIFY from a control: notification code and identifier
+    Registered,  // a message whose number a variable holds once it has been registered
 };
 
 struct MessageMapEntry {
     MessageKind kind;
     UINT message;  // Message: the message number
-    UINT code;     // Command: the notification code
-    UINT id;       // Command: the control or command identifier
+    UINT code;     // Command, Notify: the notification code
+    UINT id;       // Command, Notify: the control or command identifier
     MessageInvoker invoke;
+    const UINT* registered = nullptr;  // Registered: the variable; no message matches while it holds 0
 
     bool Matches(UINT incoming, WPARAM wParam, LPARAM lParam) const;
 };
@@ -121,5 +124,50 @@ MessageMapEntry MapCommand(UINT id) {
     return {MessageKind::Command, WM_COMMAND, 0, id, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
                 message_map_detail::Call<Handler>(wnd);
                 return 0;
+            }};
+}
+
+// WM_NOTIFY with `code` from control `id`, handled as void Handler(NMHDR*, LRESULT* result).
+template <auto Handler>
+MessageMapEntry MapNotify(UINT code, UINT id) {
+    return {MessageKind::Notify, WM_NOTIFY, code, id, [](CWnd& wnd, WPARAM, LPARAM lParam) -> LRESULT {
+                LRESULT result = 0;
+                message_map_detail::Call<Handler>(wnd, reinterpret_cast<NMHDR*>(lParam), &result);
+                return result;
+            }};
+}
+
+// A message handled as LRESULT Handler(WPARAM, LPARAM).
+template <auto Handler>
+MessageMapEntry MapMessage(UINT message) {
+    return {MessageKind::Message, message, 0, 0, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                return message_map_detail::Call<Handler>(wnd, wParam, lParam);
+            }};
+}
+
+// The registered message whose number `variable` holds, handled as LRESULT Handler(WPARAM, LPARAM).
+template <auto Handler>
+MessageMapEntry MapRegisteredMessage(const UINT& variable) {
+    MessageMapEntry entry = MapMessage<Handler>(0);
+    entry.kind = MessageKind::Registered;
+    entry.registered = &variable;
+    return entry;
+}
+
+// WM_SYSCOMMAND, handled as void Handler(UINT commandId, LPARAM).
+template <auto Handler>
+MessageMapEntry MapSysCommand() {
+    return {MessageKind::Message, WM_SYSCOMMAND, 0, 0,
+            [](CWnd& wnd, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                message_map_detail::Call<Handler>(wnd, static_cast<UINT>(wParam), lParam);
+                return 0;
+            }};
+}
+
+// WM_HELP, handled as BOOL Handler(HELPINFO*).
+template <auto Handler>
+MessageMapEntry MapHelpInfo() {
+    return {MessageKind::Message, WM_HELP, 0, 0, [](CWnd& wnd, WPARAM, LPARAM lParam) -> LRESULT {
+                return message_map_detail::Call<Handler>(wnd, reinterpret_cast<HELPINFO*>(lParam));
             }};
 }

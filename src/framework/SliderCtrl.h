@@ -11,4 +11,5 @@ public:
         SendMessage(TBM_SETRANGEMIN, FALSE, minimum);
         SendMessage(TBM_SETRANGEMAX, redraw, maximum);
     }
+    int GetPos() const { return static_cast<int>(SendMessage(TBM_GETPOS)); }
 };

@@ -1,5 +1,7 @@
 #include "framework/Wnd.h"
 
+#include "framework/WinApp.h"
+
 CWnd::~CWnd() {
     Unsubclass();
 }
@@ -96,4 +98,11 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::Default() {
     return DefWindowProc(m_currentMessage.message, m_currentMessage.wParam, m_currentMessage.lParam);
+}
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) const {
+    if (caption == nullptr && AfxGetApp() != nullptr) {
+        caption = AfxGetApp()->m_applicationTitle.c_str();
+    }
+    return ::MessageBoxA(m_hWnd, text, caption, type);
 }

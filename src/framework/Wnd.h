@@ -41,6 +41,11 @@ public:
     BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) const {
         return ::InvalidateRect(m_hWnd, rect, erase);
     }
+    BOOL ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command); }
+    HWND SetFocus() const { return ::SetFocus(m_hWnd); }
+    BOOL SetForegroundWindow() const { return ::SetForegroundWindow(m_hWnd); }
+    // A message box owned by this window; without a caption it carries the application title.
+    int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK) const;
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) const { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
 
     // The object bound to `hwnd` by SubclassWindow, or null.
