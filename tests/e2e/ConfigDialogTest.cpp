@@ -1,6 +1,6 @@
 // The configuration dialog seen from outside: the settings its controls show at start, its system menu, the
 // Toggle button with the overlay process it starts and stops, and the ways the dialog ends.
-#include "harness.h"
+#include "config_harness.h"
 
 #include <commctrl.h>
 
@@ -12,109 +12,6 @@
 
 namespace e2e {
 namespace {
-
-// A message sent to a control of the dialog as another process sends it; nothing if it is not answered.
-std::optional<LRESULT> SendToControl(HWND dialog, int id, UINT message, WPARAM wParam = 0,
-                                     LPARAM lParam = 0) {
-    HWND control = GetDlgItem(dialog, id);
-    DWORD_PTR result = 0;
-    if (control == nullptr ||
-        !SendMessageTimeoutA(control, message, wParam, lParam, SMTO_NORMAL, kExitTimeoutMs, &result)) {
-        return std::nullopt;
-    }
-    return static_cast<LRESULT>(result);
-}
-
-std::string ControlText(HWND dialog, int id) {
-    char text[1024] = {};
-    SendToControl(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-// A rectangle of the screen: one 0x00RRGGBB value per pixel, row by row from the top.
-struct Picture {
-    Extent size{0, 0};
-    std::vector<DWORD> pixels;
-};
-
-Picture ScreenPicture(const RECT& rect) {
-    Picture picture{{rect.right - rect.left, rect.bottom - rect.top}, {}};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.size.width;
-    info.bmiHeader.biHeight = -picture.size.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    if (bits != nullptr &&
-        BitBlt(memory, 0, 0, picture.size.width, picture.size.height, screen, rect.left, rect.top, SRCCOPY)) {
-        const auto* first = static_cast<const DWORD*>(bits);
-        picture.pixels.assign(first, first + picture.size.width * picture.size.height);
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return picture;
-}
-
-// The system menu of a window as the user sees it: opened with Alt+Space while the window is in the
-// foreground, its popup read from the screen once it has stopped changing, then closed again with Alt.
-Picture ShownSystemMenu(HWND window) {
-    Picture picture;
-    if (!BringToForeground(window) || !PressKeys({VK_MENU, VK_SPACE})) {
-        return picture;
-    }
-    const auto popup = [] {
-        HWND found = FindWindowA("#32768", nullptr);
-        return IsWindowVisible(found) ? found : nullptr;
-    };
-    RECT rect{};
-    if (WaitUntil(popup, kMoveTimeoutMs) != nullptr && GetWindowRect(popup(), &rect)) {
-        ULONGLONG changed = GetTickCount64();
-        WaitUntil(
-            [&] {
-                Picture now = ScreenPicture(rect);
-                if (now.pixels != picture.pixels) {
-                    picture = std::move(now);
-                    changed = GetTickCount64();
-                }
-                return GetTickCount64() - changed >= 300;
-            },
-            kMoveTimeoutMs);
-        PressKeys({VK_MENU});  // Escape would close only the popup and leave the window in menu mode
-        WaitUntil([&] { return popup() == nullptr; }, kMoveTimeoutMs);
-    }
-    return picture;
-}
-
-class E2eConfigTest : public E2eTest {
-protected:
-    // Starts the configuration process of `program` and returns its dialog window.
-    HWND StartDialog(const std::string& program = ProgramPath()) {
-        dialog_.emplace(program, "");
-        HWND window = WaitForWindowOf(*dialog_, kAppTitle);
-        EXPECT_NE(window, nullptr) << dialog_->Describe() << "; " << DescribeWindowsOf(dialog_->Id());
-        return window;
-    }
-
-    // Clicks Toggle while no overlay runs and returns the overlay window that appears, once its process has
-    // finished starting and will not take the foreground any more.
-    HWND ToggleOn(HWND dialog) {
-        EXPECT_TRUE(SendToControl(dialog, IDC_TOGGLE, BM_CLICK)) << "the dialog did not answer the click";
-        HWND overlay = WaitUntil(FindOverlay, kStartTimeoutMs);
-        EXPECT_NE(overlay, nullptr) << "no overlay after Toggle; " << DescribeSettings();
-        EXPECT_TRUE(overlay == nullptr || WaitForProcessIdle(ProcessOfWindow(overlay), kStartTimeoutMs))
-            << "the overlay process never became idle";
-        return overlay;
-    }
-
-    std::optional<ChildProcess> dialog_;
-};
 
 // --- The settings shown at start ---
 
