@@ -2,12 +2,16 @@
 
 #include <cstdio>
 
+#include <shellapi.h>
+
 #include "app/OverlayControl.h"
+#include "config/AboutDlg.h"
 #include "config/IconPlacement.h"
 #include "framework/GdiObject.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
 #include "resource.h"
+#include "vendor.h"
 
 UINT g_taskbarCreatedMessage = 0;
 
@@ -17,10 +21,23 @@ CTobrikMouseDlg::~CTobrikMouseDlg() = default;
 
 const MessageMap* CTobrikMouseDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
+        MapSysCommand<&CTobrikMouseDlg::OnSysCommand>(),
         MapVoidMessage<&CTobrikMouseDlg::OnPaint>(WM_PAINT),
         MapQueryDragIcon<&CTobrikMouseDlg::OnQueryDragIcon>(),
-        MapVoidMessage<&CTobrikMouseDlg::OnClose>(WM_CLOSE),
+        MapCommand<&CTobrikMouseDlg::OnBrowseBitmap>(IDC_BROWSE_BITMAP),
+        MapCommand<&CTobrikMouseDlg::OnSelectColor>(IDC_SELECT_COLOR),
         MapCommand<&ToggleOverlay>(IDC_TOGGLE),
+        MapCommand<&CTobrikMouseDlg::OnAssignHotKey>(IDC_ASSIGN_HOTKEY),
+        MapCommand<&CTobrikMouseDlg::OnClearHotKey>(IDC_CLEAR_HOTKEY),
+        MapCommand<&CTobrikMouseDlg::OnVisit>(IDC_VISIT),
+        MapHelpInfo<&CTobrikMouseDlg::OnHelpInfo>(),
+        MapNotify<&CTobrikMouseDlg::OnReleasedCaptureOpacity>(NM_RELEASEDCAPTURE, IDC_OPACITY),
+        MapVoidMessage<&CTobrikMouseDlg::OnClose>(WM_CLOSE),
+        MapRegisteredMessage<&CTobrikMouseDlg::OnTaskbarCreated>(g_taskbarCreatedMessage),
+        MapMessage<&CTobrikMouseDlg::OnTrayNotify>(kTrayNotifyMessage),
+        MapCommand<&CTobrikMouseDlg::OnTrayConfigure>(ID_TRAY_CONFIGURE),
+        MapCommand<&CTobrikMouseDlg::OnTrayExit>(ID_TRAY_EXIT),
+        MapCommand<&CTobrikMouseDlg::OnHideToTray>(IDC_HIDE_TO_TRAY),
     };
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
@@ -60,10 +77,12 @@ BOOL CTobrikMouseDlg::OnInitDialog() {
     AddAboutItemToSystemMenu();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    AddTrayIcon();
 
     SetWindowText(AfxGetApp()->m_applicationTitle);
     m_colorSwatch.SetColor(m_settings.GetTransparentColor());
     m_colorSwatch.RebuildBrush();
+    RegisterStoredHotKey();
 
     m_opacitySlider.SetRange(0, 255, TRUE);
     m_opacitySlider.SendMessage(TBM_SETPOS, TRUE, m_settings.GetTransparencyValue() & 0xFF);
@@ -102,16 +121,35 @@ HCURSOR CTobrikMouseDlg::OnQueryDragIcon() {
     return static_cast<HCURSOR>(m_hIcon);
 }
 
+void CTobrikMouseDlg::OnSysCommand(UINT commandId, LPARAM) {
+    if ((commandId & 0xFFF0) != IDM_ABOUTBOX) {
+        Default();
+        return;
+    }
+    CAboutDlg about;
+    about.DoModal();
+}
+
+namespace {
+// Opening a page fails silently: there is nothing the user could do about it here.
+void OpenWebPage(const char* address) {
+    ::ShellExecuteA(nullptr, "Open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+}  // namespace
+
+void CTobrikMouseDlg::OnVisit() {
+    OpenWebPage("http://" TOBRIK_VENDOR_SITE "/");
+}
+
+BOOL CTobrikMouseDlg::OnHelpInfo(HELPINFO*) {
+    OpenWebPage("http://" TOBRIK_VENDOR_SITE "/big-mouse-cursor-for-windows/");
+    return TRUE;
+}
+
 // Enter does not end the dialog: the user closes it only on purpose.
 void CTobrikMouseDlg::OnOK() {}
 
 // Escape closes the dialog the way its close button does.
 void CTobrikMouseDlg::OnCancel() {
     SendMessage(WM_CLOSE);
-}
-
-// Every way out passes here. The dialog ends here rather than in default processing, which would come
-// back through OnCancel.
-void CTobrikMouseDlg::OnClose() {
-    CDialog::OnCancel();
 }

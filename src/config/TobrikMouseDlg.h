@@ -14,6 +14,14 @@
 // The number of the shell's "TaskbarCreated" message, registered when the dialog initialises.
 extern UINT g_taskbarCreatedMessage;
 
+// The notification-area icon: its identifier beside the dialog's window, and the message the shell
+// sends the dialog for it.
+inline constexpr UINT kTrayIconId = 90;
+inline constexpr UINT kTrayNotifyMessage = WM_USER + 1;
+
+// The identifier of the toggle hot key beside the dialog's window.
+inline constexpr int kToggleHotKeyId = 1;
+
 class CTobrikMouseDlg : public CDialog {
 public:
     explicit CTobrikMouseDlg(CWnd* parent = nullptr);
@@ -29,12 +37,37 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    // Every press of the toggle hot key arrives here as WM_HOTKEY.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
-    void OnClose();
+    void OnSysCommand(UINT commandId, LPARAM lParam);
     void AddAboutItemToSystemMenu() const;
+
+    // The web links.
+    void OnVisit();
+    BOOL OnHelpInfo(HELPINFO* info);
+
+    // The appearance commands: each stores its value at once.
+    void OnBrowseBitmap();
+    void OnSelectColor();
+    void OnReleasedCaptureOpacity(NMHDR* header, LRESULT* result);
+
+    // The toggle hot key: shows the stored combination in the control and makes it the active hot key.
+    void RegisterStoredHotKey();
+    void OnAssignHotKey();
+    void OnClearHotKey();
+
+    // The notification-area icon and its menu.
+    void AddTrayIcon();
+    void OnClose();
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTrayConfigure();
+    void OnTrayExit();
+    void OnHideToTray();
 
     CAppSettings m_settings;
     CMenu m_trayMenu;
