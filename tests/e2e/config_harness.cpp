@@ -18,6 +18,104 @@ std::string ControlText(HWND dialog, int id) {
     return text;
 }
 
+namespace {
+
+struct ChildSearch {
+    const char* className;
+    int id;  // or -1 for every visible child
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, search->className) == 0 &&
+        (search->id == -1 ? IsWindowVisible(child) != FALSE : GetDlgCtrlID(child) == search->id)) {
+        search->found.push_back(child);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND window, const char* className, int id) {
+    ChildSearch search{className, id, {}};
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+std::vector<HWND> OwnedDialogs(HWND owner) {
+    std::vector<HWND> dialogs;
+    for (HWND window : TopLevelWindowsOf(ProcessOfWindow(owner))) {
+        char className[16] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window) &&
+            lstrcmpA(className, "#32770") == 0) {
+            dialogs.push_back(window);
+        }
+    }
+    return dialogs;
+}
+
+HWND FindOwnedDialog(HWND owner, int controlId) {
+    for (HWND dialog : OwnedDialogs(owner)) {
+        if (GetDlgItem(dialog, controlId) != nullptr) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForOwnedDialog(HWND owner, int controlId, DWORD timeoutMs) {
+    return WaitUntil([&] { return FindOwnedDialog(owner, controlId); }, timeoutMs);
+}
+
+HWND FindDescendant(HWND window, const char* className, int id) {
+    const std::vector<HWND> found = Descendants(window, className, id);
+    return found.empty() ? nullptr : found.front();
+}
+
+std::vector<HWND> VisibleChildren(HWND window, const char* className) {
+    return Descendants(window, className, -1);
+}
+
+bool ClickButton(HWND window, int id) {
+    HWND button = GetDlgItem(window, id);
+    return button != nullptr && PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool ClickAt(Position position) {
+    INPUT inputs[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return MoveCursorTo(position) && SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
+std::optional<RECT> RectOnScreen(HWND dialog, int id, UINT message) {
+    HWND control = GetDlgItem(dialog, id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 ProcessOfWindow(control));
+    if (control == nullptr || process == nullptr) {
+        return std::nullopt;
+    }
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    RECT rect{};
+    SIZE_T read = 0;
+    const bool done = remote != nullptr &&
+                      SendToControl(dialog, id, message, 0, reinterpret_cast<LPARAM>(remote)).has_value() &&
+                      ReadProcessMemory(process, remote, &rect, sizeof rect, &read) && read == sizeof rect;
+    if (remote != nullptr) {
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    if (!done) {
+        return std::nullopt;
+    }
+    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 Picture ScreenPicture(const RECT& rect) {
     Picture picture{{rect.right - rect.left, rect.bottom - rect.top}, {}};
     BITMAPINFO info{};

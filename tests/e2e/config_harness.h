@@ -11,6 +11,9 @@ namespace e2e {
 // A message sent to a control of the dialog as another process sends it; nothing if it is not answered.
 std::optional<LRESULT> SendToControl(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::string ControlText(HWND dialog, int id);
+// A rectangle in client coordinates that a control writes through the pointer of a message
+// (TBM_GETTHUMBRECT, TBM_GETCHANNELRECT), read from its own process and mapped to the screen.
+std::optional<RECT> RectOnScreen(HWND dialog, int id, UINT message);
 
 // A rectangle of the screen: one 0x00RRGGBB value per pixel, row by row from the top.
 struct Picture {
@@ -22,6 +25,21 @@ Picture ScreenPicture(const RECT& rect);
 // The system menu of a window as the user sees it: opened with Alt+Space while the window is in the
 // foreground, its popup read from the screen once it has stopped changing, then closed again with Alt.
 Picture ShownSystemMenu(HWND window);
+
+// The visible dialog box (class "#32770") owned by `owner` that holds a control with the given id: a message
+// box (its text is control 0xFFFF) or a common dialog that the owner opened. Null if there is none.
+HWND FindOwnedDialog(HWND owner, int controlId);
+HWND WaitForOwnedDialog(HWND owner, int controlId, DWORD timeoutMs = kStartTimeoutMs);
+// Every visible dialog box that `owner` owns.
+std::vector<HWND> OwnedDialogs(HWND owner);
+// A child window at any depth with the given class and id; null if there is none.
+HWND FindDescendant(HWND window, const char* className, int id);
+// The visible child windows of a class, in z-order.
+std::vector<HWND> VisibleChildren(HWND window, const char* className);
+// BM_CLICK posted to a button, so that a modal loop the click opens does not hold up the caller.
+bool ClickButton(HWND window, int id);
+// The pointer moved there, then the left button pressed and released with SendInput.
+bool ClickAt(Position position);
 
 class E2eConfigTest : public E2eTest {
 protected:
