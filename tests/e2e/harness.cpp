@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -214,17 +215,18 @@ bool BringToForeground(HWND window) {
            WaitUntil([window] { return GetForegroundWindow() == window; }, kMoveTimeoutMs);
 }
 
-bool PressKeys(std::initializer_list<WORD> keys) {
+bool PressKeys(const std::vector<WORD>& keys) {
     std::vector<INPUT> inputs;
-    for (const WORD key : keys) {
+    const auto add = [&](WORD key, DWORD flags) {
+        static const std::set<WORD> kExtended = {VK_LEFT,  VK_RIGHT, VK_UP,     VK_DOWN,   VK_HOME, VK_END,
+                                                 VK_PRIOR, VK_NEXT,  VK_INSERT, VK_DELETE, VK_LWIN, VK_RWIN};
         inputs.push_back({INPUT_KEYBOARD, {}});
         inputs.back().ki.wVk = key;
-    }
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-        inputs.push_back({INPUT_KEYBOARD, {}});
-        inputs.back().ki.wVk = *key;
-        inputs.back().ki.dwFlags = KEYEVENTF_KEYUP;
-    }
+        inputs.back().ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        inputs.back().ki.dwFlags = flags | (kExtended.count(key) != 0 ? KEYEVENTF_EXTENDEDKEY : 0);
+    };
+    std::for_each(keys.begin(), keys.end(), [&](WORD key) { add(key, 0); });
+    std::for_each(keys.rbegin(), keys.rend(), [&](WORD key) { add(key, KEYEVENTF_KEYUP); });
     const UINT count = static_cast<UINT>(inputs.size());
     return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
 }

@@ -24,6 +24,8 @@ inline constexpr char kRed[] = "TransparentColorRed";
 inline constexpr char kGreen[] = "TransparentColorGreen";
 inline constexpr char kBlue[] = "TransparentColorBlue";
 inline constexpr char kOpacity[] = "TransparencyValue";
+inline constexpr char kHotKeyKey[] = "HotKeyKey";
+inline constexpr char kHotKeyMod[] = "HotKeyMod";
 
 inline constexpr DWORD kStartTimeoutMs = 10000;  // the first start in a fresh Wine prefix is slow
 inline constexpr DWORD kMoveTimeoutMs = 2000;    // forty ticks of the overlay's 50 ms timer
@@ -120,8 +122,9 @@ bool WaitForProcessExit(DWORD processId, DWORD timeoutMs);  // also true when th
 bool WaitForProcessIdle(DWORD processId, DWORD timeoutMs);
 // SetForegroundWindow, then waits until the system says so.
 bool BringToForeground(HWND window);
-// Presses the keys in the given order and releases them in reverse order, with SendInput.
-bool PressKeys(std::initializer_list<WORD> keys);
+// Presses the keys in the given order and releases them in reverse order, with SendInput and the scan codes
+// (and extended-key flags) a keyboard sends.
+bool PressKeys(const std::vector<WORD>& keys);
 bool MoveCursorTo(Position position);  // SetCursorPos, then waits until GetCursorPos agrees
 bool HoldCursorAt(Position position);  // if it is not, puts the pointer there again
 // The size in pixels of a dialog of cx x cy dialog units in 8 pt "MS Sans Serif", as the dialog manager
