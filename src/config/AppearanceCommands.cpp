@@ -12,18 +12,17 @@ namespace {
 const char kBitmapRuleText[] =
     "Bitmap Must have Transparent Color at the Center.\n\n"
     "Specify a Bitmap File with Transparent Color at the Center.\n\n"
-    "In case you Select a Bitmap without Transparent Color at the Center of the Bitmap, you will not be able "
-    "to Click.\n\n"
-    "You can Navigate in the Application Window using Tab Key and Press any Button using Spacebar (when the "
-    "Button has the Focus).";
+    "In case you Select a Bitmap without Transparent Color at the Center of the Bitmap, "
+    "you will not be able to Click.\n\n"
+    "You can Navigate in the Application Window using Tab Key and Press any Button using Spacebar "
+    "(when the Button has the Focus).";
 
 const char kColorRuleText[] =
     "Color at the Center of the Bitmap Must be Transparent.\n\n"
-    "In case you Select a Transparent Color which is not at the Center of the Bitmap, you will not be able "
-    "to "
-    "Click.\n\n"
-    "You can Navigate in the Application Window using Tab Key and Press any Button using Spacebar (when the "
-    "Button has the Focus).";
+    "In case you Select a Transparent Color which is not at the Center of the Bitmap, "
+    "you will not be able to Click.\n\n"
+    "You can Navigate in the Application Window using Tab Key and Press any Button using Spacebar "
+    "(when the Button has the Focus).";
 
 // The full path of the bitmap file the user chooses; empty on Cancel or any failure, a selection longer
 // than the buffer included.

@@ -71,29 +71,22 @@ std::string Quoted(const std::string& text) {
 // One line per child window: class, identifier and text, or "<icon>" for an icon static showing an icon.
 std::vector<std::string> ControlsOf(HWND window) {
     std::vector<std::string> controls;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM out) {
-            char name[64] = "";
-            char text[256] = "";
-            GetClassNameA(child, name, sizeof(name));
-            CharLowerA(name);
-            GetWindowTextA(child, text, sizeof(text));
-            std::string line =
-                std::string(name) + " " + std::to_string(static_cast<short>(GetDlgCtrlID(child)));
-            DWORD_PTR icon = 0;
-            if (std::string(name) == "static" &&
-                (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-                SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_NORMAL, kExitTimeoutMs, &icon);
-                line += icon != 0 ? " <icon>" : " <no icon>";
-            } else {
-                line += std::string(" ") + text;
-            }
-            reinterpret_cast<std::vector<std::string>*>(out)->push_back(
-                line + (IsWindowVisible(child) ? "" : " (hidden)"));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&controls));
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[64] = "";
+        char text[256] = "";
+        GetClassNameA(child, name, sizeof(name));
+        CharLowerA(name);
+        GetWindowTextA(child, text, sizeof(text));
+        std::string line = std::string(name) + " " + std::to_string(static_cast<short>(GetDlgCtrlID(child)));
+        DWORD_PTR icon = 0;
+        if (std::string(name) == "static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_NORMAL, kExitTimeoutMs, &icon);
+            line += icon != 0 ? " <icon>" : " <no icon>";
+        } else {
+            line += std::string(" ") + text;
+        }
+        controls.push_back(line + (IsWindowVisible(child) ? "" : " (hidden)"));
+    }
     return controls;
 }
 
