@@ -125,6 +125,16 @@ protected:
         return dialog;
     }
 
+    // The About box of the dialog's process once it is on the screen, or null.
+    HWND WaitForAboutBox() {
+        return WaitUntil(
+            [&] {
+                HWND window = FindWindowOf(dialog_->Id(), kAboutTitle);
+                return IsWindowVisible(window) ? window : nullptr;
+            },
+            kStartTimeoutMs);
+    }
+
     // The lines of the pages opened so far, once no recorder runs any more.
     std::vector<std::string> PagesOpened(size_t atLeast) {
         std::vector<std::string> lines;
@@ -176,12 +186,7 @@ TEST_P(E2eAboutBox, EverySystemCommandOfTheAboutItemOpensItAndItCloses) {
         snprintf(trace, sizeof(trace), "system command 0x%02X", static_cast<unsigned>(command));
         SCOPED_TRACE(trace);
         ASSERT_TRUE(PostMessageA(dialog, WM_SYSCOMMAND, command, 0));
-        HWND about = WaitUntil(
-            [&] {
-                HWND window = FindWindowOf(dialog_->Id(), kAboutTitle);
-                return IsWindowVisible(window) ? window : nullptr;
-            },
-            kStartTimeoutMs);
+        HWND about = WaitForAboutBox();
         ASSERT_NE(about, nullptr) << DescribeWindowsOf(dialog_->Id());
         EXPECT_EQ(GetWindow(about, GW_OWNER), dialog);
         EXPECT_EQ(ControlsOf(about), expectedControls);
@@ -205,6 +210,24 @@ INSTANTIATE_TEST_SUITE_P(
         CloseWay{"CloseBox",
                  [](HWND about) { return PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The last item of the system menu, chosen as a user chooses it, is the About command.
+TEST_F(E2eAboutTest, LastSystemMenuItemOpensTheBox) {
+    HWND dialog = StartIdleDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(BringToForeground(dialog) && PressKeys({VK_MENU, VK_SPACE}));
+    const auto menu = [] {
+        HWND popup = FindWindowA("#32768", nullptr);
+        return IsWindowVisible(popup) ? popup : nullptr;
+    };
+    ASSERT_NE(WaitUntil(menu, kMoveTimeoutMs), nullptr) << "Alt+Space opened no system menu";
+    ASSERT_TRUE(PressKeys({VK_UP}) && PressKeys({VK_RETURN}));
+    HWND about = WaitForAboutBox();
+    ASSERT_NE(about, nullptr) << DescribeWindowsOf(dialog_->Id());
+    ASSERT_TRUE(PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kExitTimeoutMs)) << Describe(about);
+    ExpectNothingElse();
+}
 
 // --- Other system commands behave as in any dialog ---
 
