@@ -216,11 +216,7 @@ TEST_F(E2eAboutTest, LastSystemMenuItemOpensTheBox) {
     HWND dialog = StartIdleDialog();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(BringToForeground(dialog) && PressKeys({VK_MENU, VK_SPACE}));
-    const auto menu = [] {
-        HWND popup = FindWindowA("#32768", nullptr);
-        return IsWindowVisible(popup) ? popup : nullptr;
-    };
-    ASSERT_NE(WaitUntil(menu, kMoveTimeoutMs), nullptr) << "Alt+Space opened no system menu";
+    ASSERT_NE(WaitUntil(ShownPopupMenu, kMoveTimeoutMs), nullptr) << "Alt+Space opened no system menu";
     ASSERT_TRUE(PressKeys({VK_UP}) && PressKeys({VK_RETURN}));
     HWND about = WaitForAboutBox();
     ASSERT_NE(about, nullptr) << DescribeWindowsOf(dialog_->Id());

@@ -131,15 +131,6 @@ bool RightClickAt(HWND dialog, Position pointer) {
     return MoveCursorTo(pointer) && PostMessageA(dialog, kCallbackMessage, kIconId, WM_RBUTTONUP);
 }
 
-HWND ShownPopupMenu() {
-    for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, "#32768", nullptr)) != nullptr;) {
-        if (IsWindowVisible(popup)) {
-            return popup;
-        }
-    }
-    return nullptr;
-}
-
 struct ShownMenu {
     RECT rect{};
     Picture picture;
@@ -152,17 +143,7 @@ std::optional<ShownMenu> ReadPopupMenu() {
     if (popup == nullptr || !GetWindowRect(popup, &shown.rect)) {
         return std::nullopt;
     }
-    ULONGLONG changed = GetTickCount64();
-    WaitUntil(
-        [&] {
-            Picture now = ScreenPicture(shown.rect);
-            if (now.pixels != shown.picture.pixels) {
-                shown.picture = std::move(now);
-                changed = GetTickCount64();
-            }
-            return GetTickCount64() - changed >= 300;
-        },
-        kMoveTimeoutMs);
+    shown.picture = SettledPicture(shown.rect);
     return shown;
 }
 

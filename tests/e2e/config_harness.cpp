@@ -141,30 +141,42 @@ Picture ScreenPicture(const RECT& rect) {
     return picture;
 }
 
+Picture SettledPicture(const RECT& rect) {
+    Picture picture;
+    ULONGLONG changed = GetTickCount64();
+    WaitUntil(
+        [&] {
+            Picture now = ScreenPicture(rect);
+            if (now.pixels != picture.pixels) {
+                picture = std::move(now);
+                changed = GetTickCount64();
+            }
+            return GetTickCount64() - changed >= 300;
+        },
+        kMoveTimeoutMs);
+    return picture;
+}
+
+HWND ShownPopupMenu() {
+    for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, "#32768", nullptr)) != nullptr;) {
+        if (IsWindowVisible(popup)) {
+            return popup;
+        }
+    }
+    return nullptr;
+}
+
 Picture ShownSystemMenu(HWND window) {
     Picture picture;
     if (!BringToForeground(window) || !PressKeys({VK_MENU, VK_SPACE})) {
         return picture;
     }
-    const auto popup = [] {
-        HWND found = FindWindowA("#32768", nullptr);
-        return IsWindowVisible(found) ? found : nullptr;
-    };
+    const HWND popup = WaitUntil(ShownPopupMenu, kMoveTimeoutMs);
     RECT rect{};
-    if (WaitUntil(popup, kMoveTimeoutMs) != nullptr && GetWindowRect(popup(), &rect)) {
-        ULONGLONG changed = GetTickCount64();
-        WaitUntil(
-            [&] {
-                Picture now = ScreenPicture(rect);
-                if (now.pixels != picture.pixels) {
-                    picture = std::move(now);
-                    changed = GetTickCount64();
-                }
-                return GetTickCount64() - changed >= 300;
-            },
-            kMoveTimeoutMs);
+    if (popup != nullptr && GetWindowRect(popup, &rect)) {
+        picture = SettledPicture(rect);
         PressKeys({VK_MENU});  // Escape would close only the popup and leave the window in menu mode
-        WaitUntil([&] { return popup() == nullptr; }, kMoveTimeoutMs);
+        WaitUntil([] { return ShownPopupMenu() == nullptr; }, kMoveTimeoutMs);
     }
     return picture;
 }

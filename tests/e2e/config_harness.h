@@ -21,6 +21,11 @@ struct Picture {
     std::vector<DWORD> pixels;
 };
 Picture ScreenPicture(const RECT& rect);
+// The picture of a rectangle of the screen once it has not changed for 300 ms (or after a bounded wait).
+Picture SettledPicture(const RECT& rect);
+
+// The popup menu on the screen, or null.
+HWND ShownPopupMenu();
 
 // The system menu of a window as the user sees it: opened with Alt+Space while the window is in the
 // foreground, its popup read from the screen once it has stopped changing, then closed again with Alt.
