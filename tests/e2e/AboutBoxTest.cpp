@@ -92,14 +92,8 @@ std::vector<std::string> ControlsOf(HWND window) {
 
 bool ClickOn(HWND window) {
     RECT rect{};
-    if (!GetWindowRect(window, &rect) ||
-        !MoveCursorTo({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2})) {
-        return false;
-    }
-    INPUT inputs[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    return SendInput(2, inputs, sizeof(INPUT)) == 2;
+    return GetWindowRect(window, &rect) &&
+           ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
 HWND FocusOf(HWND window) {
@@ -271,10 +265,7 @@ TEST_P(E2eAboutWebPage, OpensItsPageOnceMaximized) {
     ASSERT_NE(dialog, nullptr);
     HWND control = GetDlgItem(dialog, param.control);
     if (param.pressF1) {
-        ASSERT_TRUE(BringToForeground(dialog)) << Describe(dialog);
-        DWORD_PTR result = 0;
-        ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE,
-                                        SMTO_NORMAL, kExitTimeoutMs, &result));
+        ASSERT_TRUE(FocusControl(dialog, param.control)) << Describe(dialog);
         ASSERT_TRUE(WaitUntil([&] { return FocusOf(dialog) == control; }, kMoveTimeoutMs))
             << Describe(FocusOf(dialog));
         // Tab reaches the dialog only after it has finished with F1, so the focus moving on shows that.

@@ -376,11 +376,7 @@ TEST_F(E2eAppearance, KeyboardMovesTheTrackbarButStoresNothingUntilTheNextMouseR
     HWND overlay = ToggleOn(dialog);
     ASSERT_NE(overlay, nullptr);
     const DWORD overlayProcess = ProcessOfWindow(overlay);
-    ASSERT_TRUE(BringToForeground(dialog)) << Describe(dialog);
-    DWORD_PTR result = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_NEXTDLGCTL,
-                                    reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_OPACITY)), TRUE,
-                                    SMTO_NORMAL, kExitTimeoutMs, &result));
+    ASSERT_TRUE(FocusControl(dialog, IDC_OPACITY)) << Describe(dialog);
 
     const std::pair<WORD, LRESULT> steps[] = {{VK_HOME, 0},   {VK_RIGHT, 1},        {VK_END, 255},
                                               {VK_LEFT, 254}, {VK_PRIOR, 254 - 51}, {VK_HOME, 0}};

@@ -256,11 +256,7 @@ TEST_P(E2eConfigEnter, DoesNotEndTheDialog) {
     const EnterCase& param = GetParam();
     HWND dialog = StartDialog();
     ASSERT_NE(dialog, nullptr);
-    HWND control = GetDlgItem(dialog, param.control);
-    ASSERT_TRUE(BringToForeground(dialog)) << Describe(dialog);
-    DWORD_PTR result = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE,
-                                    SMTO_NORMAL, kExitTimeoutMs, &result));
+    ASSERT_TRUE(FocusControl(dialog, param.control)) << Describe(dialog);
     ASSERT_TRUE(PressKeys({VK_RETURN}) && PressKeys({param.nextKey}));
     EXPECT_TRUE(WaitUntil([&] { return param.nextKeyHandled(dialog); }, kMoveTimeoutMs))
         << "the key after Enter had no effect; " << DescribeWindowsOf(dialog_->Id());

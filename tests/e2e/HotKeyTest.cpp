@@ -65,25 +65,8 @@ HWND FindMessageBox(DWORD processId) {
     return nullptr;
 }
 
-BOOL CALLBACK CollectChild(HWND child, LPARAM found) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
-    return TRUE;
-}
-
-// The shown children of the window that are of the class.
-std::vector<HWND> ChildrenOf(HWND parent, const std::string& className) {
-    std::vector<HWND> children;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
-    children.erase(
-        std::remove_if(
-            children.begin(), children.end(),
-            [&](HWND child) { return TextOf(child, GetClassNameA) != className || !IsWindowVisible(child); }),
-        children.end());
-    return children;
-}
-
 Picture IconPictureOf(HWND box) {
-    for (HWND child : ChildrenOf(box, "Static")) {
+    for (HWND child : VisibleChildren(box, "Static")) {
         RECT rect{};
         if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && GetWindowRect(child, &rect)) {
             return ScreenPicture(rect);
@@ -128,7 +111,7 @@ void ExpectRefusalBox(HWND box, HWND dialog, const Picture& errorIcon) {
     EXPECT_EQ(TextOf(box, GetWindowTextA), kAppTitle);
     EXPECT_EQ(ControlText(box, kMessageBoxTextId), kRefusedText);
     std::vector<int> buttons;
-    for (HWND button : ChildrenOf(box, "Button")) {
+    for (HWND button : VisibleChildren(box, "Button")) {
         buttons.push_back(GetDlgCtrlID(button));
     }
     EXPECT_EQ(buttons, std::vector<int>{IDOK});
@@ -160,12 +143,7 @@ protected:
 
     // Focuses the hot-key control and types the keys into it, as the user does.
     static ::testing::AssertionResult Type(HWND dialog, const Keys& keys, WORD expected) {
-        DWORD_PTR result = 0;
-        if (!BringToForeground(dialog) ||
-            !SendMessageTimeoutA(dialog, WM_NEXTDLGCTL,
-                                 reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_HOTKEY)), TRUE, SMTO_NORMAL,
-                                 kExitTimeoutMs, &result) ||
-            !PressKeys(keys)) {
+        if (!FocusControl(dialog, IDC_HOTKEY) || !PressKeys(keys)) {
             return ::testing::AssertionFailure() << "cannot type into " << Describe(dialog);
         }
         std::optional<LRESULT> shown;

@@ -92,6 +92,13 @@ bool ClickAt(Position position) {
     return MoveCursorTo(position) && SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
+bool FocusControl(HWND dialog, int id) {
+    DWORD_PTR result = 0;
+    return BringToForeground(dialog) &&
+           SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE,
+                               SMTO_NORMAL, kExitTimeoutMs, &result) != 0;
+}
+
 std::optional<RECT> RectOnScreen(HWND dialog, int id, UINT message) {
     HWND control = GetDlgItem(dialog, id);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,

@@ -45,6 +45,8 @@ std::vector<HWND> VisibleChildren(HWND window, const char* className);
 bool ClickButton(HWND window, int id);
 // The pointer moved there, then the left button pressed and released with SendInput.
 bool ClickAt(Position position);
+// Brings the dialog to the foreground and moves its keyboard focus to control `id`, as Tab would.
+bool FocusControl(HWND dialog, int id);
 
 class E2eConfigTest : public E2eTest {
 protected:
