@@ -1,5 +1,5 @@
 # Builds the Windows Installer package from TobrikMouse.wxs, byte for byte the same for the same inputs:
-#   cmake -DWIXL=... -DMSIBUILD=... -DFAKETIME=... -DSOURCE=TobrikMouse.wxs -DPROGRAM=TobrikMouse.exe
+#   cmake -DWIXL=... -DMSIBUILD=... [-DFAKETIME=...] -DSOURCE=TobrikMouse.wxs -DPROGRAM=TobrikMouse.exe
 #         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DVERSION=2.0.0.1 -DARCH=x86|x64 -DEPOCH=<seconds>
 #         -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
 cmake_minimum_required(VERSION 3.21)
@@ -36,14 +36,17 @@ string(APPEND inputs "source=${hash};condition=${autostart_condition}")
 string(UUID product_code NAMESPACE ${upgrade_code} NAME "Tobrik Mouse ${VERSION} ${ARCH}" TYPE SHA1 UPPER)
 string(UUID package_code NAMESPACE ${product_code} NAME "${inputs}" TYPE SHA1 UPPER)
 
+# wixl stamps the package with the time it runs; faketime makes that the source date.
+if(FAKETIME)
+  set(at_source_date ${FAKETIME} "@${EPOCH}")
+endif()
 file(REMOVE "${OUTPUT}")
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "@${EPOCH}"
+  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${at_source_date}
           ${WIXL} -a ${ARCH} -D Version=${VERSION} -D ProductCode=${product_code} -o "${OUTPUT}" "${SOURCE}"
   WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "@${EPOCH}"
-          ${MSIBUILD} "${OUTPUT}"
+  COMMAND ${MSIBUILD} "${OUTPUT}"
           -q "UPDATE `Component` SET `Condition` = '${autostart_condition}' WHERE `Component` = 'Autostart'"
           -s "Tobrik Mouse ${VERSION}" "Tobrik Software" "${platform};1033" "{${package_code}}"
   COMMAND_ERROR_IS_FATAL ANY)

@@ -1,6 +1,7 @@
-# Included by the top CMakeLists.txt. The release packages beside the program: the portable ZIP (target `zip`) and the Windows Installer package
-# (target `msi`), both the same bytes from the same commit. Their dates are the last commit's
-# (SOURCE_DATE_EPOCH if set). The tools come from Debian's zip, wixl, msitools and faketime.
+# Included by the top CMakeLists.txt. The release packages beside the program: the portable ZIP (target
+# package_zip) and the Windows Installer package (target package_msi), both the same bytes from the same
+# commit. Their dates are the last commit's (SOURCE_DATE_EPOCH if set). The tools come from Debian's zip, wixl, msitools and faketime; without faketime
+# the installer package carries the time it was built.
 find_program(TOBRIK_ZIP zip)
 find_program(TOBRIK_WIXL wixl)
 find_program(TOBRIK_MSIBUILD msibuild)
@@ -27,8 +28,8 @@ endif()
 # tobrik_add_msi(TARGET OUTPUT VERSION): a target that builds the installer package of this build's program
 # with the given product version.
 function(tobrik_add_msi target output version)
-  if(NOT TOBRIK_WIXL OR NOT TOBRIK_MSIBUILD OR NOT TOBRIK_FAKETIME)
-    message(FATAL_ERROR "${target} needs wixl, msibuild and faketime (Debian: wixl msitools faketime)")
+  if(NOT TOBRIK_WIXL OR NOT TOBRIK_MSIBUILD)
+    message(FATAL_ERROR "${target} needs wixl and msibuild (Debian: wixl msitools)")
   endif()
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DWIXL=${TOBRIK_WIXL} -DMSIBUILD=${TOBRIK_MSIBUILD} -DFAKETIME=${TOBRIK_FAKETIME}
@@ -49,8 +50,8 @@ if(TOBRIK_PACKAGE_ARCH STREQUAL x86)
 else()
   set(TOBRIK_MSI_NAME TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.msi)
 endif()
-if(TOBRIK_WIXL AND TOBRIK_MSIBUILD AND TOBRIK_FAKETIME)
-  tobrik_add_msi(msi ${CMAKE_BINARY_DIR}/${TOBRIK_MSI_NAME} ${PROJECT_VERSION})
+if(TOBRIK_WIXL AND TOBRIK_MSIBUILD)
+  tobrik_add_msi(package_msi ${CMAKE_BINARY_DIR}/${TOBRIK_MSI_NAME} ${PROJECT_VERSION})
 endif()
 
 if(TOBRIK_ZIP)
@@ -63,5 +64,5 @@ if(TOBRIK_ZIP)
     DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp
             ${CMAKE_SOURCE_DIR}/README.md
     VERBATIM)
-  add_custom_target(zip DEPENDS ${zip_file})
+  add_custom_target(package_zip DEPENDS ${zip_file})
 endif()
