@@ -170,6 +170,19 @@ TEST_F(E2eConfigDialog, HungWindowWithTheOverlayTitleDoesNotFreezeIt) {
     EXPECT_EQ(programs_.Running(), std::set<DWORD>{dialog_->Id()}) << "an overlay process was started";
 }
 
+// Any process can send the colour swatch the message by which the dialog hands it a control colour; from
+// outside, its lParam is no pointer the dialog's process can read.
+TEST_F(E2eConfigDialog, ReflectedControlColourFromAnotherProcessIsIgnored) {
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    constexpr UINT kReflectedCtlColor = 0xBC19;
+    for (const LPARAM bad : {LPARAM{0}, LPARAM{0x10}, static_cast<LPARAM>(-8)}) {
+        SendToControl(dialog, IDC_COLOR_SWATCH, kReflectedCtlColor, 0, bad);
+        ASSERT_TRUE(dialog_->IsRunning()) << "lParam " << bad;
+        EXPECT_TRUE(SendToControl(dialog, IDC_OPACITY, TBM_GETPOS).has_value()) << "lParam " << bad;
+    }
+}
+
 // --- Where the overlay's executable comes from ---
 
 enum class ProgramFolder { BlanksBesideDecoy, LongPath };
