@@ -21,13 +21,11 @@ unshare util-linux
 dpkg-deb dpkg
 '
 
-TOBRIK_X86_PREFIX=
-TOBRIK_X86_WINESERVER_STARTED=
-
 TOBRIK_WINE32=$TOBRIK_ROOT/scripts/wine32
 
 # Prints "URI SUITE" for every Debian source of this host that serves the root's suite or its updates.
 tobrik_x86_sources() {
+  # shellcheck disable=SC2016 # apt's own placeholders
   apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
     awk -v s="$TOBRIK_X86_SUITE" '$2 == s || $2 == s "-updates" || $2 == s "-security"' | sort -u
 }
@@ -137,6 +135,7 @@ tobrik_x86_setup() {
 # Switches the Wine helpers of lib.sh to the root's 32-bit Wine, with a fresh win32 prefix under /tmp (the
 # root sees the host's /tmp) and a persistent wineserver of its own.
 tobrik_x86_start_wine() {
+  # shellcheck disable=SC2034 # read by lib.sh
   TOBRIK_WINE_RUN=("$TOBRIK_WINE32" --exec)
   TMPDIR=/tmp tobrik_temp_prefix
   tobrik_start_wine
