@@ -20,6 +20,17 @@ x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64
 i686-w64-mingw32-windres binutils-mingw-w64-i686
 /usr/src/googletest/CMakeLists.txt googletest
 '
+# The release packages and the installer tests: the ZIP, the Windows Installer package (wixl, with
+# msitools' msibuild to finish it and faketime to date it), their checks.
+# shellcheck disable=SC2034
+TOBRIK_PACKAGE_TOOLS='
+zip zip
+wixl wixl
+msibuild msitools
+msiinfo msitools
+faketime faketime
+sha256sum coreutils
+'
 # Wine only recommends its fonts and the X extension libraries that its X11 driver loads
 # when present; without them dialogs get other metrics and layered windows, the cursor and
 # input take other paths, so they are listed one by one.

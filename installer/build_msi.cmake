@@ -1,0 +1,52 @@
+# Builds the Windows Installer package from TobrikMouse.wxs, byte for byte the same for the same inputs:
+#   cmake -DWIXL=... -DMSIBUILD=... [-DFAKETIME=...] -DSOURCE=TobrikMouse.wxs -DPROGRAM=TobrikMouse.exe
+#         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DVERSION=2.0.0.1 -DARCH=x86|x64 -DEPOCH=<seconds>
+#         -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
+cmake_minimum_required(VERSION 3.21)
+
+# The component that writes the sign-in entry is installed only with AUTOSTART=1, or when an older version
+# had made the entry and AUTOSTART=0 does not say otherwise. wixl cannot express a component's condition,
+# so it is written into the package's Component table afterwards.
+set(autostart_condition [[AUTOSTART="1" OR (PREVIOUSAUTOSTART AND NOT AUTOSTART="0")]])
+set(upgrade_code 2DCD64B3-0F77-408F-87D8-2B86DD972084)
+
+if(ARCH STREQUAL "x64")
+  set(platform x64)
+else()
+  set(platform Intel)
+endif()
+
+# wixl finds the files in the folder it runs in; the cabinet takes their dates from the files, so they
+# carry the source date, and the local time zone must not matter.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+foreach(input IN ITEMS "${PROGRAM}" "${BITMAP}" "${ICON}")
+  get_filename_component(name "${input}" NAME)
+  file(COPY_FILE "${input}" "${WORK}/${name}")
+  file(CHMOD "${WORK}/${name}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  execute_process(COMMAND touch -d "@${EPOCH}" "${WORK}/${name}" COMMAND_ERROR_IS_FATAL ANY)
+  file(SHA256 "${input}" hash)
+  string(APPEND inputs "${name}=${hash};")
+endforeach()
+file(SHA256 "${SOURCE}" hash)
+string(APPEND inputs "source=${hash};condition=${autostart_condition}")
+
+# Every version is a product of its own, so a newer one upgrades an older one; and every different package
+# has a package code of its own. Both come from what they stand for instead of from chance.
+string(UUID product_code NAMESPACE ${upgrade_code} NAME "Tobrik Mouse ${VERSION} ${ARCH}" TYPE SHA1 UPPER)
+string(UUID package_code NAMESPACE ${product_code} NAME "${inputs}" TYPE SHA1 UPPER)
+
+# wixl stamps the package with the time it runs; faketime makes that the source date.
+if(FAKETIME)
+  set(at_source_date ${FAKETIME} "@${EPOCH}")
+endif()
+file(REMOVE "${OUTPUT}")
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${at_source_date}
+          ${WIXL} -a ${ARCH} -D Version=${VERSION} -D ProductCode=${product_code} -o "${OUTPUT}" "${SOURCE}"
+  WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(
+  COMMAND ${MSIBUILD} "${OUTPUT}"
+          -q "UPDATE `Component` SET `Condition` = '${autostart_condition}' WHERE `Component` = 'Autostart'"
+          -s "Tobrik Mouse ${VERSION}" "Tobrik Software" "${platform};1033" "{${package_code}}"
+  COMMAND_ERROR_IS_FATAL ANY)

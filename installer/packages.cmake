@@ -1,0 +1,68 @@
+# Included by the top CMakeLists.txt. The release packages beside the program: the portable ZIP (target
+# package_zip) and the Windows Installer package (target package_msi), both the same bytes from the same
+# commit. Their dates are the last commit's (SOURCE_DATE_EPOCH if set). The tools come from Debian's zip, wixl, msitools and faketime; without faketime
+# the installer package carries the time it was built.
+find_program(TOBRIK_ZIP zip)
+find_program(TOBRIK_WIXL wixl)
+find_program(TOBRIK_MSIBUILD msibuild)
+find_program(TOBRIK_FAKETIME faketime)
+
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(TOBRIK_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    OUTPUT_VARIABLE TOBRIK_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT TOBRIK_SOURCE_DATE_EPOCH)
+    set(TOBRIK_SOURCE_DATE_EPOCH 315532800) # 1980-01-01, the earliest date a ZIP or a cabinet holds
+  endif()
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TOBRIK_PACKAGE_ARCH x64)
+  set(TOBRIK_PACKAGE_SUFFIX -win64)
+else()
+  set(TOBRIK_PACKAGE_ARCH x86)
+  set(TOBRIK_PACKAGE_SUFFIX -win32)
+endif()
+
+# tobrik_add_msi(TARGET OUTPUT VERSION): a target that builds the installer package of this build's program
+# with the given product version.
+function(tobrik_add_msi target output version)
+  if(NOT TOBRIK_WIXL OR NOT TOBRIK_MSIBUILD)
+    message(FATAL_ERROR "${target} needs wixl and msibuild (Debian: wixl msitools)")
+  endif()
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DWIXL=${TOBRIK_WIXL} -DMSIBUILD=${TOBRIK_MSIBUILD} -DFAKETIME=${TOBRIK_FAKETIME}
+            -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=$<TARGET_FILE:TobrikMouse>
+            -DBITMAP=${CMAKE_SOURCE_DIR}/res/Tobrik.bmp -DICON=${CMAKE_SOURCE_DIR}/res/Tobrik.ico
+            -DVERSION=${version} -DARCH=${TOBRIK_PACKAGE_ARCH} -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
+            -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
+            -P ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
+    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
+            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico
+    VERBATIM)
+  add_custom_target(${target} DEPENDS ${output})
+endfunction()
+
+# The shipped package is the 32-bit build's; a 64-bit build makes one of its own for its tests.
+if(TOBRIK_PACKAGE_ARCH STREQUAL x86)
+  set(TOBRIK_MSI_NAME TobrikMouse-${PROJECT_VERSION}.msi)
+else()
+  set(TOBRIK_MSI_NAME TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.msi)
+endif()
+if(TOBRIK_WIXL AND TOBRIK_MSIBUILD)
+  tobrik_add_msi(package_msi ${CMAKE_BINARY_DIR}/${TOBRIK_MSI_NAME} ${PROJECT_VERSION})
+endif()
+
+if(TOBRIK_ZIP)
+  set(zip_file ${CMAKE_BINARY_DIR}/TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.zip)
+  set(zip_files $<TARGET_FILE:TobrikMouse> ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md)
+  add_custom_command(OUTPUT ${zip_file}
+    COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
+            -DWORK=${CMAKE_BINARY_DIR}/packages/zip -DOUTPUT=${zip_file}
+            -P ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake
+    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp
+            ${CMAKE_SOURCE_DIR}/README.md
+    VERBATIM)
+  add_custom_target(package_zip DEPENDS ${zip_file})
+endif()
