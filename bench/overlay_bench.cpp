@@ -83,6 +83,7 @@ struct Context {
     std::mt19937 random;
     SIZE screen = {};
     bench::Report report;
+    double startupP50Ms = -1;  // the overlay's own start-up, once measured
 
     std::string OverlayCommand() const { return OverlayCommandLine(directory + kOverlayProgram); }
     std::string DialogCommand() const { return "\"" + directory + kOverlayProgram + "\""; }
@@ -360,6 +361,7 @@ void MeasureStartup(Context& context) {
         return;
     }
     const Summary startup = bench::Summarise(startups);
+    context.startupP50Ms = startup.p50;
     context.report.AddWithLimit("overlay start-up p50 (" + std::to_string(startup.count) + " starts)",
                                 startup.p50, "ms", kStartupP50TargetMs, true,
                                 "< " + FormatNumber(kStartupP50TargetMs, 0) + " ms");
@@ -556,6 +558,66 @@ void MeasureDialog(Context& context) {
     }
 }
 
+// The dialog's Toggle button, clicked as the user clicks it: the time until the click's message returns,
+// with no overlay (it starts one) and with one (it closes it).
+void MeasureToggle(Context& context) {
+    if (!OverlayProcessIds().empty()) {
+        context.report.AddText("toggle", "not measured");
+        context.report.Note("toggle: an overlay not started by the benchmark was running");
+        return;
+    }
+    WindowedProgram dialog;
+    std::string error;
+    if (!bench::StartWithWindow(context.clock, context.pacer, context.DialogCommand(), kDialogTitle,
+                                kWindowTimeoutMs, &dialog, &error)) {
+        context.report.AddText("toggle", "not measured");
+        context.report.Note("toggle: " + error);
+        return;
+    }
+    context.pacer.SleepMs(kSettleMs);
+    const HWND button = GetDlgItem(dialog.window, 1000);
+    const auto click = [&] {
+        const double clickedAt = context.clock.NowMs();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(dialog.window, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(button), SMTO_NORMAL, kExitTimeoutMs, &result);
+        return context.clock.NowMs() - clickedAt;
+    };
+    std::vector<double> starts, shown, closes;
+    for (int run = 0; run < context.options.starts; ++run) {
+        const double startedAt = context.clock.NowMs();
+        starts.push_back(click());
+        // Before the click waited for the new window, it returned before the window was there.
+        while (!FindWindowA(nullptr, kOverlayTitle) && context.clock.NowMs() - startedAt < kWindowTimeoutMs) {
+            context.pacer.SleepMs(1);
+        }
+        shown.push_back(context.clock.NowMs() - startedAt);
+        context.pacer.SleepMs(kSettleMs);
+        closes.push_back(click());
+        while (FindWindowA(nullptr, kOverlayTitle) && context.clock.NowMs() - startedAt < kWindowTimeoutMs) {
+            context.pacer.SleepMs(1);
+        }
+    }
+    CloseOrNote(context, &dialog, "the configuration dialog");
+    const int left = EndOverlaysExcept(context, {});
+    if (left > 0) {
+        context.report.Note("toggle: " + std::to_string(left) +
+                            " overlay(s) were left running; they were ended");
+    }
+    const std::string runs = " (" + std::to_string(starts.size()) + " clicks)";
+    const Summary start = bench::Summarise(starts);
+    if (context.startupP50Ms >= 0) {
+        const double limit = context.startupP50Ms + 50;
+        context.report.AddWithLimit("toggle on, click to return p50" + runs, start.p50, "ms", limit, true,
+                                    "< start-up p50 + 50 = " + FormatNumber(limit, 0) + " ms");
+    } else {
+        context.report.Add("toggle on, click to return p50" + runs, start.p50, "ms");
+    }
+    context.report.Add("toggle on, click to return max", start.max, "ms");
+    AddTimes(context, "toggle on, click to overlay window", "", shown);
+    AddTimes(context, "toggle off, click to return", "", closes);
+}
+
 using MeasureFunction = void (*)(Context&);
 
 struct Measurement {
@@ -570,6 +632,8 @@ constexpr Measurement kMeasurements[] = {
     {"startup", "overlay start-up: CreateProcess to window found by title", MeasureStartup},
     {"restart", "overlay restart: the dialog's restart call to the new overlay's window found",
      MeasureRestart},
+    {"toggle", "the dialog's Toggle button: click message to its return, starting and closing the overlay",
+     MeasureToggle},
     {"dialog", "configuration dialog start-up: CreateProcess to its window found by title", MeasureDialog},
 };
 

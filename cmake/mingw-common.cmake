@@ -6,8 +6,12 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TOBRIK_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Windows programs run here under Wine; ctest prefixes every test executable with this.
-find_program(TOBRIK_WINE NAMES wine64 wine)
-if(TOBRIK_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${TOBRIK_WINE})
+# Windows programs run here under Wine; ctest prefixes every test executable with TOBRIK_EMULATOR,
+# which a toolchain may set before it includes this file (default: the host's Wine).
+if(NOT TOBRIK_EMULATOR)
+  find_program(TOBRIK_WINE NAMES wine64 wine)
+  set(TOBRIK_EMULATOR ${TOBRIK_WINE})
+endif()
+if(TOBRIK_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TOBRIK_EMULATOR})
 endif()

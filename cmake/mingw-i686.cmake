@@ -2,4 +2,8 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(TOBRIK_TRIPLET i686-w64-mingw32)
+# The host's Wine is 64-bit only; the 32-bit one lives in the i386 root that scripts/test sets up.
+get_filename_component(TOBRIK_WINE32 ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine32 ABSOLUTE)
+set(TOBRIK_EMULATOR ${TOBRIK_WINE32} CACHE FILEPATH
+  "Command that runs the build's Windows programs for ctest")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

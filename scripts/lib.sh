@@ -202,6 +202,9 @@ tobrik_stop_xvfb() {
 
 TOBRIK_TEMP_PREFIX=
 TOBRIK_WINESERVER_STARTED=
+# What runs Wine's own commands (wine, wineserver): nothing for the host's Wine; scripts/lib-x86.sh
+# points it into the i386 root for the 32-bit build.
+TOBRIK_WINE_RUN=()
 
 # The environment every Wine process of ours runs with: no debug chatter, and no
 # Mono or Gecko installer popping up while the prefix is created.
@@ -221,25 +224,34 @@ tobrik_temp_prefix() {
 # later Wine process starts in a fraction of a second.
 tobrik_start_wine() {
   tobrik_wine_env
-  tobrik_quiet "wineserver -p" wineserver -p || return 1
+  tobrik_quiet "wineserver -p" "${TOBRIK_WINE_RUN[@]}" wineserver -p || return 1
   TOBRIK_WINESERVER_STARTED=1
   local t0=$SECONDS
-  tobrik_quiet "wineboot -i" timeout 180 wine wineboot.exe -i || return 1
+  tobrik_quiet "wineboot -i" timeout 180 "${TOBRIK_WINE_RUN[@]}" wine wineboot.exe -i || return 1
   printf '=== wineboot took %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
   # A private Xvfb has no window manager. Wine then waits 2 s for one to withdraw every
   # visible window that is hidden or destroyed; unmanaged windows skip that wait.
   # TOBRIK_WINE_MANAGED=1 keeps Wine's default.
   if [[ ${TOBRIK_WINE_MANAGED:-0} != 1 ]]; then
-    tobrik_quiet "unmanaged X11 windows" timeout 60 wine reg.exe add 'HKCU\Software\Wine\X11 Driver' \
-      /v Managed /t REG_SZ /d N /f || return 1
+    tobrik_quiet "unmanaged X11 windows" timeout 60 "${TOBRIK_WINE_RUN[@]}" wine reg.exe add \
+      'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f || return 1
   fi
 }
 
 tobrik_stop_wine() {
   [[ -n $TOBRIK_WINESERVER_STARTED ]] || return 0
-  timeout 20 wineserver -k >>"$TOBRIK_LOG" 2>&1 || true
-  timeout 20 wineserver -w >>"$TOBRIK_LOG" 2>&1 || true
+  timeout 20 "${TOBRIK_WINE_RUN[@]}" wineserver -k >>"$TOBRIK_LOG" 2>&1 || true
+  timeout 20 "${TOBRIK_WINE_RUN[@]}" wineserver -w >>"$TOBRIK_LOG" 2>&1 || true
   TOBRIK_WINESERVER_STARTED=
+}
+
+# Stops the wineserver and removes the temporary prefix, so another Wine can start on the same display.
+tobrik_end_wine() {
+  tobrik_stop_wine
+  if [[ -n $TOBRIK_TEMP_PREFIX ]]; then
+    rm -rf -- "$TOBRIK_TEMP_PREFIX"
+    TOBRIK_TEMP_PREFIX=
+  fi
 }
 
 # ---- Cleanup ------------------------------------------------------------------------
@@ -248,10 +260,7 @@ tobrik_stop_wine() {
 tobrik_cleanup() {
   tobrik_stop_wine
   tobrik_stop_xvfb
-  if [[ -n $TOBRIK_TEMP_PREFIX ]]; then
-    rm -rf -- "$TOBRIK_TEMP_PREFIX"
-    TOBRIK_TEMP_PREFIX=
-  fi
+  tobrik_end_wine
 }
 
 # Runs tobrik_cleanup on every way out: normal end, failure, Ctrl-C, kill.

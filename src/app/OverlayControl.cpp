@@ -11,10 +11,30 @@ namespace {
 // A window carrying the overlay title may belong to a hung program; the configuration dialog waits this
 // long for it and then carries on.
 constexpr UINT kCloseTimeoutMs = 3000;
-// How long a restart lets the old overlay take to disappear after the first pause.
 constexpr DWORD kRestartPauseMs = 100;
-constexpr DWORD kOldOverlayGoneTimeoutMs = 2000;
+// How long a closed overlay may take to remove its window, and a started one to show it. Past these
+// bounds the dialog carries on without it.
+constexpr DWORD kOverlayGoneTimeoutMs = 2000;
+constexpr DWORD kOverlayShownTimeoutMs = 5000;
 constexpr DWORD kPollStepMs = 10;
+
+// Polls until an overlay window is there (`present`) or is not, at most `timeoutMs`; true when it came
+// to that. While `process` is given, its end also ends the wait.
+bool WaitForOverlay(bool present, DWORD timeoutMs, HANDLE process = nullptr) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    HWND overlay = nullptr;
+    while ((FindOverlayWindow(overlay) != FALSE) != present) {
+        if (::GetTickCount64() >= deadline) {
+            return false;
+        }
+        if (process == nullptr) {
+            ::Sleep(kPollStepMs);
+        } else if (::WaitForSingleObject(process, kPollStepMs) != WAIT_TIMEOUT) {
+            return false;
+        }
+    }
+    return true;
+}
 
 void StartOverlay(const std::string& executablePath) {
     const std::string commandLine = OverlayCommandLine(executablePath);
@@ -28,20 +48,11 @@ void StartOverlay(const std::string& executablePath) {
                          CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                          &process)) {
         ::CloseHandle(process.hThread);
+        // Until the new overlay carries its title, a toggle would not find it and would start a second
+        // one; so the start returns once the window is there, or once the process has ended without it.
+        WaitForOverlay(true, kOverlayShownTimeoutMs, process.hProcess);
         ::CloseHandle(process.hProcess);
     }
-}
-
-bool WaitUntilNoOverlay(DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    HWND overlay = nullptr;
-    while (FindOverlayWindow(overlay)) {
-        if (::GetTickCount64() >= deadline) {
-            return false;
-        }
-        ::Sleep(kPollStepMs);
-    }
-    return true;
 }
 
 }  // namespace
@@ -64,7 +75,11 @@ void ToggleOverlayFrom(const std::string& executablePath) {
     HWND overlay = nullptr;
     if (FindOverlayWindow(overlay)) {
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(overlay, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseTimeoutMs, &result);
+        // The overlay's window goes only after its modal loop has ended; until then a toggle would take
+        // it for a running overlay and close it again instead of starting one.
+        if (::SendMessageTimeoutA(overlay, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseTimeoutMs, &result)) {
+            WaitForOverlay(false, kOverlayGoneTimeoutMs);
+        }
         return;
     }
     StartOverlay(executablePath);
@@ -80,7 +95,7 @@ void RestartOverlayFrom(const std::string& executablePath) {
     ::Sleep(kRestartPauseMs);
     // An overlay that takes longer than the pause to go is waited for, not closed a second time: that
     // would end the restart with no overlay at all. One that does not go keeps running as it is.
-    if (WaitUntilNoOverlay(kOldOverlayGoneTimeoutMs)) {
+    if (WaitForOverlay(false, kOverlayGoneTimeoutMs)) {
         ToggleOverlayFrom(executablePath);
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/ColorStatic.h"
+#include "config/HotKeyPressFilter.h"
 #include "framework/Dialog.h"
 #include "framework/HotKeyCtrl.h"
 #include "framework/Menu.h"
@@ -59,6 +60,9 @@ private:
     void RegisterStoredHotKey();
     void OnAssignHotKey();
     void OnClearHotKey();
+    // Whether the key's releases will be seen in raw input.
+    bool WatchKeyReleases(bool watch) const;
+    LRESULT OnRawInput(WPARAM wParam, LPARAM lParam);
 
     // The notification-area icon and its menu.
     void AddTrayIcon();
@@ -77,4 +81,8 @@ private:
     std::string m_bitmapPath;
     std::string m_bitmapInfo;
     HICON m_hIcon = nullptr;
+    // A menu loaded while m_trayMenu was open on the screen; it replaces that one once the menu closes.
+    CMenu m_nextTrayMenu;
+    bool m_trayMenuOpen = false;
+    CHotKeyPressFilter m_hotKeyPresses;
 };

@@ -26,11 +26,15 @@ void CTobrikMouseDlg::AddTrayIcon() {
     if (!::Shell_NotifyIconA(NIM_ADD, &data)) {
         return;
     }
-    // After a shell restart the menu loaded before goes, so that only one copy is ever held.
-    m_trayMenu.DestroyMenu();
-    if (m_trayMenu.LoadMenu(IDR_TRAY_MENU)) {
-        ::SetMenuDefaultItem(m_trayMenu.GetSubMenu(0), ID_TRAY_CONFIGURE, FALSE);
+    // After a shell restart the new menu replaces the one loaded before, so that only one copy is ever
+    // held; a menu open on the screen is replaced only once it has closed. The old menu stays when the
+    // new one cannot be loaded.
+    CMenu loaded;
+    if (!loaded.LoadMenu(IDR_TRAY_MENU)) {
+        return;
     }
+    ::SetMenuDefaultItem(loaded.GetSubMenu(0), ID_TRAY_CONFIGURE, FALSE);
+    (m_trayMenuOpen ? m_nextTrayMenu : m_trayMenu).Swap(loaded);
 }
 
 LRESULT CTobrikMouseDlg::OnTaskbarCreated(WPARAM, LPARAM) {
@@ -45,10 +49,18 @@ LRESULT CTobrikMouseDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
     ::GetCursorPos(&pointer);
     const HMENU trayMenu = m_trayMenu.GetSubMenu(0);
     switch (LOWORD(lParam)) {
-        case WM_RBUTTONUP:
+        case WM_RBUTTONUP: {
             SetForegroundWindow();
+            const bool openAlready = m_trayMenuOpen;
+            m_trayMenuOpen = true;
             ::TrackPopupMenu(trayMenu, 0, pointer.x, pointer.y, 0, m_hWnd, nullptr);
+            m_trayMenuOpen = openAlready;
+            if (!m_trayMenuOpen && m_nextTrayMenu.GetSafeHmenu() != nullptr) {
+                m_trayMenu.Swap(m_nextTrayMenu);
+                m_nextTrayMenu.DestroyMenu();
+            }
             break;
+        }
         case WM_LBUTTONDBLCLK:
             OnTrayConfigure();
             break;

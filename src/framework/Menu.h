@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "framework/WinApp.h"
 
 class CMenu {
@@ -21,6 +23,8 @@ public:
         return destroyed;
     }
     HMENU GetSafeHmenu() const { return m_hMenu; }
+    // Exchanges the menus the two wrappers hold.
+    void Swap(CMenu& other) { std::swap(m_hMenu, other.m_hMenu); }
 
     // Loads menu resource `id` of the program; fails while a menu is held.
     BOOL LoadMenu(UINT id);

@@ -12,17 +12,33 @@ bool MessageMapEntry::Matches(UINT incoming, WPARAM wParam, LPARAM lParam) const
         }
         case MessageKind::Registered:
             return *registered != 0 && incoming == *registered;
+        case MessageKind::Reflected:
+            return false;
     }
     return false;
 }
 
-const MessageMapEntry* MessageMap::Find(UINT message, WPARAM wParam, LPARAM lParam) const {
-    for (const MessageMap* map = this; map != nullptr; map = map->base) {
+namespace {
+template <class Predicate>
+const MessageMapEntry* FindFirst(const MessageMap* map, Predicate matches) {
+    for (; map != nullptr; map = map->base) {
         for (std::size_t i = 0; i < map->count; ++i) {
-            if (map->entries[i].Matches(message, wParam, lParam)) {
+            if (matches(map->entries[i])) {
                 return &map->entries[i];
             }
         }
     }
     return nullptr;
+}
+}  // namespace
+
+const MessageMapEntry* MessageMap::Find(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return FindFirst(this,
+                     [&](const MessageMapEntry& entry) { return entry.Matches(message, wParam, lParam); });
+}
+
+const MessageMapEntry* MessageMap::FindReflected(UINT message) const {
+    return FindFirst(this, [&](const MessageMapEntry& entry) {
+        return entry.kind == MessageKind::Reflected && entry.message == message;
+    });
 }

@@ -15,6 +15,7 @@ enum class MessageKind {
     Command,     // WM_COMMAND from a control or menu item: notification code and identifier
     Notify,      // WM_NOTIFY from a control: notification code and identifier
     Registered,  // a message whose number a variable holds once it has been registered
+    Reflected,   // a message its parent reflects to a control; never one the control's window receives
 };
 
 struct MessageMapEntry {
@@ -40,6 +41,8 @@ struct MessageMap {
 
     // The entry for this message, searching this class's table first, then each base class's.
     const MessageMapEntry* Find(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // The entry for a message reflected by the parent, searched the same way.
+    const MessageMapEntry* FindReflected(UINT message) const;
 };
 
 namespace message_map_detail {
@@ -70,6 +73,8 @@ auto Call(CWnd& wnd, Args... args) {
 
 // The control-colour message as a parent reflects it to the control concerned: lParam points to a
 // CtlColorReflection, and a non-null brush returned by the control's handler is the parent's answer.
+// Its entries are reached only from the parent's dispatch, never from the control's window: any process
+// can send a window this number, with any lParam.
 inline constexpr UINT kReflectBase = 0xBC00;
 inline constexpr UINT kReflectedCtlColor = kReflectBase + 0x0019;
 
@@ -110,7 +115,8 @@ MessageMapEntry MapQueryDragIcon() {
 // a null brush leaves the answer to the parent.
 template <auto Handler>
 MessageMapEntry MapCtlColorReflect() {
-    return {MessageKind::Message, kReflectedCtlColor, 0, 0, [](CWnd& wnd, WPARAM, LPARAM lParam) -> LRESULT {
+    return {MessageKind::Reflected, kReflectedCtlColor, 0, 0,
+            [](CWnd& wnd, WPARAM, LPARAM lParam) -> LRESULT {
                 const auto* reflection = reinterpret_cast<const CtlColorReflection*>(lParam);
                 return reinterpret_cast<LRESULT>(
                     message_map_detail::Call<Handler>(wnd, reflection->dc, reflection->controlType));

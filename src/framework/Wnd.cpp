@@ -63,7 +63,7 @@ bool CWnd::ReflectCtlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     if (control == nullptr) {
         return false;
     }
-    const MessageMapEntry* entry = control->GetMessageMap()->Find(kReflectedCtlColor, 0, 0);
+    const MessageMapEntry* entry = control->GetMessageMap()->FindReflected(kReflectedCtlColor);
     if (entry == nullptr) {
         return false;
     }

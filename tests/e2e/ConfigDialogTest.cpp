@@ -170,6 +170,21 @@ TEST_F(E2eConfigDialog, HungWindowWithTheOverlayTitleDoesNotFreezeIt) {
     EXPECT_EQ(programs_.Running(), std::set<DWORD>{dialog_->Id()}) << "an overlay process was started";
 }
 
+// Any process can send the colour swatch the message by which the dialog hands it a control colour; from
+// outside, its lParam is no pointer the dialog's process may read. The module's base is readable there: a
+// swatch that read it would answer with its brush.
+TEST_F(E2eConfigDialog, ReflectedControlColourFromAnotherProcessIsIgnored) {
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+    constexpr UINT kReflectedCtlColor = 0xBC19;
+    const LPARAM readable = GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
+    for (const LPARAM lParam : {readable, LPARAM{0}, LPARAM{0x10}, static_cast<LPARAM>(-8)}) {
+        EXPECT_EQ(SendToControl(dialog, IDC_COLOR_SWATCH, kReflectedCtlColor, 0, lParam), 0) << lParam;
+        ASSERT_TRUE(dialog_->IsRunning()) << "lParam " << lParam;
+        EXPECT_TRUE(SendToControl(dialog, IDC_OPACITY, TBM_GETPOS).has_value()) << "lParam " << lParam;
+    }
+}
+
 // --- Where the overlay's executable comes from ---
 
 enum class ProgramFolder { BlanksBesideDecoy, LongPath };

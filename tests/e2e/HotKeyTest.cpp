@@ -393,5 +393,76 @@ TEST_F(E2eHotKey, SecondDialogShowsTheErrorBoxAtStartAndRunsOn) {
     EXPECT_TRUE(second.IsRunning());
 }
 
+// --- Presses and clicks faster than an overlay starts ---
+
+// One step of a case: after a pause, keys pressed, held or released, or a click of Toggle.
+struct Stroke {
+    DWORD pauseMs;
+    Keys keys;  // none: a click of Toggle
+    Keystroke stroke = Keystroke::PressAndRelease;
+};
+using Strokes = std::vector<Stroke>;
+
+Strokes Repeated(int times, const Stroke& stroke) {
+    return Strokes(static_cast<std::size_t>(times), stroke);
+}
+// The key's first press goes with the modifiers in one input: under Wine, a change of focus in between
+// would reset the modifiers' state to that of the X server, which SendInput does not touch.
+Strokes HeldCombination() {
+    Strokes strokes = Repeated(12, {33, {VK_F9}, Keystroke::Down});
+    strokes.front() = {0, kCtrlAltF9, Keystroke::Down};
+    strokes.push_back({33, kCtrlAltF9, Keystroke::Up});
+    return strokes;
+}
+
+struct RapidCase {
+    const char* name;
+    Strokes strokes;
+    std::size_t fewestAtEnd, mostAtEnd;  // overlays
+};
+
+class E2eHotKeyRapid : public E2eHotKeyTest, public ::testing::WithParamInterface<RapidCase> {};
+
+TEST_P(E2eHotKeyRapid, NeverMoreThanOneOverlay) {
+    const RapidCase& param = GetParam();
+    ASSERT_TRUE(WriteSetting(kHotKeyKey, VK_F9) && WriteSetting(kHotKeyMod, kCtrlAlt));
+    HWND dialog = StartShown();
+    ASSERT_NE(dialog, nullptr);
+    std::size_t most = 0;
+    const auto count = [&] { most = std::max(most, OverlayWindows().size()); };
+    for (const Stroke& stroke : param.strokes) {
+        WaitUntil([&] { return count(), false; }, stroke.pauseMs);
+        ASSERT_TRUE(stroke.keys.empty() ? ClickButton(dialog, IDC_TOGGLE)
+                                        : PressKeys(stroke.keys, stroke.stroke));
+    }
+    // Everything the strokes queued has been handled once a trackbar message posted behind them takes effect.
+    ASSERT_TRUE(PostMessageA(GetDlgItem(dialog, IDC_OPACITY), TBM_SETPOS, TRUE, 7));
+    ASSERT_TRUE(WaitUntil([&] { return count(), SendToControl(dialog, IDC_OPACITY, TBM_GETPOS) == 7; },
+                          kExitTimeoutMs));
+    // Every overlay process left shows its window; the others are on their way out.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            count();
+            std::set<DWORD> shown{dialog_->Id()};
+            for (HWND overlay : OverlayWindows()) {
+                shown.insert(ProcessOfWindow(overlay));
+            }
+            return programs_.Running() == shown;
+        },
+        kExitTimeoutMs))
+        << "overlay processes without a window";
+    EXPECT_LE(most, 1u) << "overlays at once";
+    EXPECT_GE(OverlayWindows().size(), param.fewestAtEnd);
+    EXPECT_LE(OverlayWindows().size(), param.mostAtEnd);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , E2eHotKeyRapid,
+    ::testing::Values(RapidCase{"HeldCombinationTogglesOnce", HeldCombination(), 1, 1},
+                      RapidCase{"TwoPresses60msApart", {{0, kCtrlAltF9}, {60, kCtrlAltF9}}, 0, 0},
+                      RapidCase{"ToggleClickedTwice50msApart", {{0, {}}, {50, {}}}, 0, 0},
+                      RapidCase{"TwentyPresses100msApart", Repeated(20, {100, kCtrlAltF9}), 0, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace e2e

@@ -436,6 +436,20 @@ TEST_F(E2eTray, TaskbarCreatedAddsTheIconAgainWithItsMenu) {
     ExpectTrayMenuAt(dialog, {400, 300});
 }
 
+// The menu on the screen is the one a new taskbar replaces: it still works until it closes.
+TEST_F(E2eTray, TaskbarCreatedWhileTheMenuIsOpenLeavesItWorking) {
+    HWND dialog = StartShown();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(RightClickAt(dialog, {400, 300}));
+    HWND menu = WaitUntil(ShownPopupMenu, kMoveTimeoutMs);
+    ASSERT_NE(menu, nullptr);
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(dialog, kTaskbarCreated, 0, 0, SMTO_NORMAL, kExitTimeoutMs, &result));
+    EXPECT_EQ(ShownPopupMenu(), menu);
+    ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN}));  // the first item: Exit
+    EXPECT_TRUE(dialog_->WaitForExit(kExitTimeoutMs)) << Describe(dialog);
+}
+
 TEST_F(E2eTray, TaskbarCreatedLeaksNoMenu) {
     HWND dialog = StartShown();
     ASSERT_NE(dialog, nullptr);

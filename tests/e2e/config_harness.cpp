@@ -99,22 +99,39 @@ bool FocusControl(HWND dialog, int id) {
                                SMTO_NORMAL, kExitTimeoutMs, &result) != 0;
 }
 
+// The system maps a view of a section into another process without reading or writing that process's memory,
+// which Wine does through ptrace, and ptrace is what the emulator running the 32-bit tests lacks.
+extern "C" LONG NTAPI NtMapViewOfSection(HANDLE section, HANDLE process, void** base, ULONG_PTR zeroBits,
+                                         SIZE_T commitSize, LARGE_INTEGER* offset, SIZE_T* viewSize,
+                                         DWORD inheritDisposition, ULONG allocationType, ULONG protection);
+extern "C" LONG NTAPI NtUnmapViewOfSection(HANDLE process, void* base);
+
 std::optional<RECT> RectOnScreen(HWND dialog, int id, UINT message) {
     HWND control = GetDlgItem(dialog, id);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 ProcessOfWindow(control));
-    if (control == nullptr || process == nullptr) {
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION, FALSE, ProcessOfWindow(control));
+    HANDLE section =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(RECT), nullptr);
+    if (control == nullptr || process == nullptr || section == nullptr) {
+        CloseHandle(process);
+        CloseHandle(section);
         return std::nullopt;
     }
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    RECT rect{};
-    SIZE_T read = 0;
-    const bool done = remote != nullptr &&
-                      SendToControl(dialog, id, message, 0, reinterpret_cast<LPARAM>(remote)).has_value() &&
-                      ReadProcessMemory(process, remote, &rect, sizeof rect, &read) && read == sizeof rect;
-    if (remote != nullptr) {
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    constexpr DWORD kViewUnmap = 2;  // the view is not inherited by the process's children
+    const auto* local = static_cast<const RECT*>(MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof(RECT)));
+    void* remote = nullptr;
+    SIZE_T size = 0;
+    const bool mapped = local != nullptr && NtMapViewOfSection(section, process, &remote, 0, 0, nullptr,
+                                                               &size, kViewUnmap, 0, PAGE_READWRITE) >= 0;
+    const bool done =
+        mapped && SendToControl(dialog, id, message, 0, reinterpret_cast<LPARAM>(remote)).has_value();
+    RECT rect = done ? *local : RECT{};
+    if (mapped) {
+        NtUnmapViewOfSection(process, remote);
     }
+    if (local != nullptr) {
+        UnmapViewOfFile(local);
+    }
+    CloseHandle(section);
     CloseHandle(process);
     if (!done) {
         return std::nullopt;

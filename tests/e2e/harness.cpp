@@ -215,7 +215,7 @@ bool BringToForeground(HWND window) {
            WaitUntil([window] { return GetForegroundWindow() == window; }, kMoveTimeoutMs);
 }
 
-bool PressKeys(const std::vector<WORD>& keys) {
+bool PressKeys(const std::vector<WORD>& keys, Keystroke stroke) {
     std::vector<INPUT> inputs;
     const auto add = [&](WORD key, DWORD flags) {
         static const std::set<WORD> kExtended = {VK_LEFT,  VK_RIGHT, VK_UP,     VK_DOWN,   VK_HOME, VK_END,
@@ -225,8 +225,12 @@ bool PressKeys(const std::vector<WORD>& keys) {
         inputs.back().ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
         inputs.back().ki.dwFlags = flags | (kExtended.count(key) != 0 ? KEYEVENTF_EXTENDEDKEY : 0);
     };
-    std::for_each(keys.begin(), keys.end(), [&](WORD key) { add(key, 0); });
-    std::for_each(keys.rbegin(), keys.rend(), [&](WORD key) { add(key, KEYEVENTF_KEYUP); });
+    if (stroke != Keystroke::Up) {
+        std::for_each(keys.begin(), keys.end(), [&](WORD key) { add(key, 0); });
+    }
+    if (stroke != Keystroke::Down) {
+        std::for_each(keys.rbegin(), keys.rend(), [&](WORD key) { add(key, KEYEVENTF_KEYUP); });
+    }
     const UINT count = static_cast<UINT>(inputs.size());
     return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
 }

@@ -123,8 +123,10 @@ bool WaitForProcessIdle(DWORD processId, DWORD timeoutMs);
 // SetForegroundWindow, then waits until the system says so.
 bool BringToForeground(HWND window);
 // Presses the keys in the given order and releases them in reverse order, with SendInput and the scan codes
-// (and extended-key flags) a keyboard sends.
-bool PressKeys(const std::vector<WORD>& keys);
+// (and extended-key flags) a keyboard sends; or only presses them (a key held down sends its press again
+// as it repeats), or only releases them.
+enum class Keystroke { PressAndRelease, Down, Up };
+bool PressKeys(const std::vector<WORD>& keys, Keystroke stroke = Keystroke::PressAndRelease);
 bool MoveCursorTo(Position position);  // SetCursorPos, then waits until GetCursorPos agrees
 bool HoldCursorAt(Position position);  // if it is not, puts the pointer there again
 // The size in pixels of a dialog of cx x cy dialog units in 8 pt "MS Sans Serif", as the dialog manager

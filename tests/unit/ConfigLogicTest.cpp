@@ -1,8 +1,10 @@
-// The configuration dialog's logic that needs no dialog: where a minimised dialog draws its icon, and the
-// colour swatch answering the control-colour message that its parent reflects to it.
+// The configuration dialog's logic that needs no dialog: where a minimised dialog draws its icon, the
+// colour swatch answering the control-colour message that its parent reflects to it, and the hot key's
+// presses told from its repeats.
 #include <gtest/gtest.h>
 
 #include "config/ColorStatic.h"
+#include "config/HotKeyPressFilter.h"
 #include "config/IconPlacement.h"
 
 namespace {
@@ -91,6 +93,61 @@ TEST_F(ColorSwatchTest, OtherControlsGetTheParentsDefault) {
         m_parentWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(other)));
     ::ReleaseDC(other, dc);
     EXPECT_NE(ParentAnswer(), answer);
+}
+
+// Hot-key messages ('P') and releases ('R') in the order the dialog handles them; a release may be handled
+// after hot-key messages that came later.
+struct KeyEvent {
+    char kind;
+    UINT key;
+    DWORD time;
+    bool taken;  // for 'P'
+};
+
+struct PressCase {
+    const char* name;
+    bool releasesSeen;
+    std::vector<KeyEvent> events;
+};
+
+const PressCase kPressCases[] = {
+    {"RepeatsOfAHeldKey", true, {{'P', VK_F9, 0, true}, {'P', VK_F9, 33, false}, {'P', VK_F9, 66, false}}},
+    {"ReleaseBetween", true, {{'P', VK_F9, 0, true}, {'R', VK_F9, 10, false}, {'P', VK_F9, 60, true}}},
+    // A quick press: its release is handled before its own hot-key message.
+    {"ReleaseHandledFirst", true, {{'R', VK_F9, 0, false}, {'P', VK_F9, 0, true}, {'P', VK_F9, 60, true}}},
+    {"ReleasesHandledLate",
+     true,
+     {{'P', VK_F9, 0, true},
+      {'R', VK_F9, 100, false},
+      {'R', VK_F9, 170, false},
+      {'P', VK_F9, 33, false},
+      {'P', VK_F9, 160, true},
+      {'P', VK_F9, 165, false},
+      {'P', VK_F9, 300, true}}},
+    {"OtherKeysReleaseDoesNotCount",
+     true,
+     {{'P', VK_F9, 0, true}, {'R', VK_F8, 10, false}, {'P', VK_F9, 50, false}}},
+    {"AcrossTheTickCountWrap",
+     true,
+     {{'P', VK_F9, 0xFFFFFFF0, true},
+      {'P', VK_F9, 0x2, false},
+      {'R', VK_F9, 0x5, false},
+      {'P', VK_F9, 0x20, true}}},
+    {"WithoutReleasesEveryMessageCounts", false, {{'P', VK_F9, 0, true}, {'P', VK_F9, 33, true}}},
+};
+
+TEST(HotKeyPressFilterTest, TakesAPressOnlyAfterItsKeyWasReleased) {
+    for (const PressCase& c : kPressCases) {
+        CHotKeyPressFilter filter;
+        filter.Reset(VK_F9, c.releasesSeen);
+        for (const KeyEvent& event : c.events) {
+            if (event.kind == 'R') {
+                filter.KeyReleased(event.key, event.time);
+            } else {
+                EXPECT_EQ(event.taken, filter.TakePress(event.time)) << c.name << " at " << event.time;
+            }
+        }
+    }
 }
 
 }  // namespace
