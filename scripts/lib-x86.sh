@@ -23,11 +23,18 @@ dpkg-deb dpkg
 
 TOBRIK_WINE32=$TOBRIK_ROOT/scripts/wine32
 
-# Prints "URI SUITE" for every Debian source of this host that serves the root's suite or its updates.
+# Prints "URI SUITE" for every Debian source of this host that serves the root's suite or its updates. apt
+# lists a source only once it has fetched its index, so an empty answer is asked again after an update.
 tobrik_x86_sources() {
-  # shellcheck disable=SC2016 # apt's own placeholders
-  apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
-    awk -v s="$TOBRIK_X86_SUITE" '$2 == s || $2 == s "-updates" || $2 == s "-security"' | sort -u
+  local sources try
+  for try in first updated; do
+    # shellcheck disable=SC2016 # apt's own placeholders
+    sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+      awk -v s="$TOBRIK_X86_SUITE" '$2 == s || $2 == s "-updates" || $2 == s "-security"' | sort -u)
+    [[ -n $sources || $try == updated ]] && break
+    tobrik_quiet "apt-get update" apt-get update >&2 || return 1
+  done
+  [[ -z $sources ]] || printf '%s\n' "$sources"
 }
 
 # The static qemu-i386 of the newest qemu-user that the suite's backports offer, fetched with an apt
