@@ -5,19 +5,22 @@
 # and cache it outside the work tree, and start a 32-bit prefix in it. Source it after lib.sh.
 
 # Where the root and the emulator are kept between runs.
-TOBRIK_X86_CACHE=${TOBRIK_X86_CACHE:-/var/cache/tobrik-i386}
+export TOBRIK_X86_CACHE=${TOBRIK_X86_CACHE:-/var/cache/tobrik-i386}
 # The root's suite: Debian 12, whose Wine is the host's.
 TOBRIK_X86_SUITE=bookworm
 # Wine, the fonts and the X extension libraries of TOBRIK_WINE_TOOLS, for the root's own architecture.
 TOBRIK_X86_PACKAGES='wine,wine32,fonts-wine,fonts-liberation,libxrender1,libxrandr2,libxcursor1,libxfixes3,libxi6,libxinerama1,libxcomposite1,libxxf86vm1'
 # qemu-user before 10 ignores MAP_FIXED_NOREPLACE: every Wine start then takes minutes and wineboot fails.
 TOBRIK_X86_QEMU_MIN=10
-TOBRIK_X86_BINFMT=tobrik-i386
+# One binfmt_misc entry for each cache, so that a run with a cache of its own never takes away the
+# emulator of another's; the newest entry for i386 programs serves.
+TOBRIK_X86_BINFMT=tobrik-i386-$(printf '%s' "$TOBRIK_X86_CACHE" | cksum | cut -d ' ' -f 1)
 
 # shellcheck disable=SC2034 # used by the scripts that source this file
 TOBRIK_X86_TOOLS='
 mmdebstrap mmdebstrap
 unshare util-linux
+flock util-linux
 dpkg-deb dpkg
 '
 
@@ -118,10 +121,23 @@ tobrik_x86_make_root() {
 }
 
 # Sets up what scripts/wine32 needs, once: a run after a complete setup checks the stamps and the
-# binfmt entry in a moment; a setup that was cut short leaves no stamp and is done again.
+# binfmt entry in a moment; a setup that was cut short leaves no stamp and is done again. Runs that start
+# together (two work trees) take turns, so one does not remove the root that the other is making.
 tobrik_x86_setup() {
-  local t0=$SECONDS
+  local t0=$SECONDS lock status=0
   mkdir -p "$TOBRIK_X86_CACHE"
+  exec {lock}>"$TOBRIK_X86_CACHE/setup.lock"
+  if ! flock -n "$lock"; then
+    tobrik_say "waiting for another run's setup of $TOBRIK_X86_CACHE"
+    flock "$lock"
+  fi
+  tobrik_x86_setup_locked || status=$?
+  exec {lock}>&-
+  printf '=== i386 root ready after %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
+  return "$status"
+}
+
+tobrik_x86_setup_locked() {
   if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp ]]; then
     tobrik_say "fetching qemu-i386 into $TOBRIK_X86_CACHE (output in $TOBRIK_LOG)"
     tobrik_x86_fetch_qemu || return 1
@@ -136,7 +152,6 @@ tobrik_x86_setup() {
     tobrik_say "the i386 root in $TOBRIK_X86_CACHE does not run its Wine; remove $TOBRIK_X86_CACHE to set it up again"
     return 1
   fi
-  printf '=== i386 root ready after %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
 }
 
 # Switches the Wine helpers of lib.sh to the root's 32-bit Wine, with a fresh win32 prefix under /tmp (the
