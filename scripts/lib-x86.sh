@@ -76,14 +76,16 @@ tobrik_x86_fetch_qemu() {
     tobrik_say "qemu-user $version holds no working usr/bin/qemu-i386"
     return 1
   fi
-  rm -rf -- "$dir/deb" "$dir/apt"
+  # The other emulators of the package are not needed.
+  mv -- "$dir/unpacked/usr/bin/qemu-i386" "$dir/qemu-i386"
+  rm -rf -- "$dir/deb" "$dir/apt" "$dir/unpacked"
   printf '%s\n' "$version" >"$dir.stamp"
 }
 
 # Registers qemu-i386 for i386 programs. F opens the emulator now, so it also runs inside the root; P
 # keeps the program's own argv[0]; O hands the program over as an open file.
 tobrik_x86_binfmt() {
-  local qemu=$TOBRIK_X86_CACHE/qemu/unpacked/usr/bin/qemu-i386 dir=/proc/sys/fs/binfmt_misc
+  local qemu=$TOBRIK_X86_CACHE/qemu/qemu-i386 dir=/proc/sys/fs/binfmt_misc
   if [[ ! -e $dir/register ]]; then
     tobrik_quiet "mount binfmt_misc" mount -t binfmt_misc binfmt_misc "$dir" || return 1
   fi
@@ -138,7 +140,7 @@ tobrik_x86_setup() {
 }
 
 tobrik_x86_setup_locked() {
-  if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp ]]; then
+  if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp || ! -x $TOBRIK_X86_CACHE/qemu/qemu-i386 ]]; then
     tobrik_say "fetching qemu-i386 into $TOBRIK_X86_CACHE (output in $TOBRIK_LOG)"
     tobrik_x86_fetch_qemu || return 1
     tobrik_x86_binfmt renew || return 1
