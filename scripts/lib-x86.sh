@@ -5,29 +5,39 @@
 # and cache it outside the work tree, and start a 32-bit prefix in it. Source it after lib.sh.
 
 # Where the root and the emulator are kept between runs.
-TOBRIK_X86_CACHE=${TOBRIK_X86_CACHE:-/var/cache/tobrik-i386}
+export TOBRIK_X86_CACHE=${TOBRIK_X86_CACHE:-/var/cache/tobrik-i386}
 # The root's suite: Debian 12, whose Wine is the host's.
 TOBRIK_X86_SUITE=bookworm
 # Wine, the fonts and the X extension libraries of TOBRIK_WINE_TOOLS, for the root's own architecture.
 TOBRIK_X86_PACKAGES='wine,wine32,fonts-wine,fonts-liberation,libxrender1,libxrandr2,libxcursor1,libxfixes3,libxi6,libxinerama1,libxcomposite1,libxxf86vm1'
 # qemu-user before 10 ignores MAP_FIXED_NOREPLACE: every Wine start then takes minutes and wineboot fails.
 TOBRIK_X86_QEMU_MIN=10
-TOBRIK_X86_BINFMT=tobrik-i386
+# One binfmt_misc entry for each cache, so that a run with a cache of its own never takes away the
+# emulator of another's; the newest entry for i386 programs serves.
+TOBRIK_X86_BINFMT=tobrik-i386-$(printf '%s' "$TOBRIK_X86_CACHE" | cksum | cut -d ' ' -f 1)
 
 # shellcheck disable=SC2034 # used by the scripts that source this file
 TOBRIK_X86_TOOLS='
 mmdebstrap mmdebstrap
 unshare util-linux
+flock util-linux
 dpkg-deb dpkg
 '
 
 TOBRIK_WINE32=$TOBRIK_ROOT/scripts/wine32
 
-# Prints "URI SUITE" for every Debian source of this host that serves the root's suite or its updates.
+# Prints "URI SUITE" for every Debian source of this host that serves the root's suite or its updates. apt
+# lists a source only once it has fetched its index, so an empty answer is asked again after an update.
 tobrik_x86_sources() {
-  # shellcheck disable=SC2016 # apt's own placeholders
-  apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
-    awk -v s="$TOBRIK_X86_SUITE" '$2 == s || $2 == s "-updates" || $2 == s "-security"' | sort -u
+  local sources try
+  for try in first updated; do
+    # shellcheck disable=SC2016 # apt's own placeholders
+    sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+      awk -v s="$TOBRIK_X86_SUITE" '$2 == s || $2 == s "-updates" || $2 == s "-security"' | sort -u)
+    [[ -n $sources || $try == updated ]] && break
+    tobrik_quiet "apt-get update" apt-get update >&2 || return 1
+  done
+  [[ -z $sources ]] || printf '%s\n' "$sources"
 }
 
 # The static qemu-i386 of the newest qemu-user that the suite's backports offer, fetched with an apt
@@ -66,14 +76,16 @@ tobrik_x86_fetch_qemu() {
     tobrik_say "qemu-user $version holds no working usr/bin/qemu-i386"
     return 1
   fi
-  rm -rf -- "$dir/deb" "$dir/apt"
+  # The other emulators of the package are not needed.
+  mv -- "$dir/unpacked/usr/bin/qemu-i386" "$dir/qemu-i386"
+  rm -rf -- "$dir/deb" "$dir/apt" "$dir/unpacked"
   printf '%s\n' "$version" >"$dir.stamp"
 }
 
 # Registers qemu-i386 for i386 programs. F opens the emulator now, so it also runs inside the root; P
 # keeps the program's own argv[0]; O hands the program over as an open file.
 tobrik_x86_binfmt() {
-  local qemu=$TOBRIK_X86_CACHE/qemu/unpacked/usr/bin/qemu-i386 dir=/proc/sys/fs/binfmt_misc
+  local qemu=$TOBRIK_X86_CACHE/qemu/qemu-i386 dir=/proc/sys/fs/binfmt_misc
   if [[ ! -e $dir/register ]]; then
     tobrik_quiet "mount binfmt_misc" mount -t binfmt_misc binfmt_misc "$dir" || return 1
   fi
@@ -111,11 +123,24 @@ tobrik_x86_make_root() {
 }
 
 # Sets up what scripts/wine32 needs, once: a run after a complete setup checks the stamps and the
-# binfmt entry in a moment; a setup that was cut short leaves no stamp and is done again.
+# binfmt entry in a moment; a setup that was cut short leaves no stamp and is done again. Runs that start
+# together (two work trees) take turns, so one does not remove the root that the other is making.
 tobrik_x86_setup() {
-  local t0=$SECONDS
+  local t0=$SECONDS lock status=0
   mkdir -p "$TOBRIK_X86_CACHE"
-  if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp ]]; then
+  exec {lock}>"$TOBRIK_X86_CACHE/setup.lock"
+  if ! flock -n "$lock"; then
+    tobrik_say "waiting for another run's setup of $TOBRIK_X86_CACHE"
+    flock "$lock"
+  fi
+  tobrik_x86_setup_locked || status=$?
+  exec {lock}>&-
+  printf '=== i386 root ready after %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
+  return "$status"
+}
+
+tobrik_x86_setup_locked() {
+  if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp || ! -x $TOBRIK_X86_CACHE/qemu/qemu-i386 ]]; then
     tobrik_say "fetching qemu-i386 into $TOBRIK_X86_CACHE (output in $TOBRIK_LOG)"
     tobrik_x86_fetch_qemu || return 1
     tobrik_x86_binfmt renew || return 1
@@ -129,7 +154,6 @@ tobrik_x86_setup() {
     tobrik_say "the i386 root in $TOBRIK_X86_CACHE does not run its Wine; remove $TOBRIK_X86_CACHE to set it up again"
     return 1
   fi
-  printf '=== i386 root ready after %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
 }
 
 # Switches the Wine helpers of lib.sh to the root's 32-bit Wine, with a fresh win32 prefix under /tmp (the
