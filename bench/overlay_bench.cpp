@@ -583,20 +583,23 @@ void MeasureToggle(Context& context) {
                             reinterpret_cast<LPARAM>(button), SMTO_NORMAL, kExitTimeoutMs, &result);
         return context.clock.NowMs() - clickedAt;
     };
+    // Before the click waited for the new window, it returned before the window was there.
+    const auto waitForOverlay = [&](bool present, double sinceMs) {
+        while ((FindWindowA(nullptr, kOverlayTitle) != nullptr) != present &&
+               context.clock.NowMs() - sinceMs < kWindowTimeoutMs) {
+            context.pacer.SleepMs(1);
+        }
+        return context.clock.NowMs() - sinceMs;
+    };
     std::vector<double> starts, shown, closes;
     for (int run = 0; run < context.options.starts; ++run) {
         const double startedAt = context.clock.NowMs();
         starts.push_back(click());
-        // Before the click waited for the new window, it returned before the window was there.
-        while (!FindWindowA(nullptr, kOverlayTitle) && context.clock.NowMs() - startedAt < kWindowTimeoutMs) {
-            context.pacer.SleepMs(1);
-        }
-        shown.push_back(context.clock.NowMs() - startedAt);
+        shown.push_back(waitForOverlay(true, startedAt));
         context.pacer.SleepMs(kSettleMs);
+        const double closedAt = context.clock.NowMs();
         closes.push_back(click());
-        while (FindWindowA(nullptr, kOverlayTitle) && context.clock.NowMs() - startedAt < kWindowTimeoutMs) {
-            context.pacer.SleepMs(1);
-        }
+        waitForOverlay(false, closedAt);
     }
     CloseOrNote(context, &dialog, "the configuration dialog");
     const int left = EndOverlaysExcept(context, {});

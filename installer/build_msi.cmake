@@ -18,14 +18,10 @@ endif()
 
 # wixl finds the files in the folder it runs in; the cabinet takes their dates from the files, so they
 # carry the source date, and the local time zone must not matter.
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-foreach(input IN ITEMS "${PROGRAM}" "${BITMAP}" "${ICON}")
-  get_filename_component(name "${input}" NAME)
-  file(COPY_FILE "${input}" "${WORK}/${name}")
-  file(CHMOD "${WORK}/${name}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-  execute_process(COMMAND touch -d "@${EPOCH}" "${WORK}/${name}" COMMAND_ERROR_IS_FATAL ANY)
-  file(SHA256 "${input}" hash)
+include(${CMAKE_CURRENT_LIST_DIR}/stage_files.cmake)
+tobrik_stage_files("${WORK}" "${EPOCH}" names "${PROGRAM}" "${BITMAP}" "${ICON}")
+foreach(name IN LISTS names)
+  file(SHA256 "${WORK}/${name}" hash)
   string(APPEND inputs "${name}=${hash};")
 endforeach()
 file(SHA256 "${SOURCE}" hash)

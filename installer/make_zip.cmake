@@ -3,16 +3,8 @@
 #   cmake -DZIP=zip -DFILES="a;b;c" -DEPOCH=<seconds> -DWORK=<scratch folder> -DOUTPUT=<archive> -P make_zip.cmake
 cmake_minimum_required(VERSION 3.21)
 
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-set(names)
-foreach(input IN LISTS FILES)
-  get_filename_component(name "${input}" NAME)
-  file(COPY_FILE "${input}" "${WORK}/${name}")
-  file(CHMOD "${WORK}/${name}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-  execute_process(COMMAND touch -d "@${EPOCH}" "${WORK}/${name}" COMMAND_ERROR_IS_FATAL ANY)
-  list(APPEND names "${name}")
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/stage_files.cmake)
+tobrik_stage_files("${WORK}" "${EPOCH}" names ${FILES})
 
 # -X leaves out the extra fields (owner, access and change times), -D the folder entries; a ZIP holds
 # local times, so the time zone is fixed.

@@ -39,6 +39,7 @@ function(tobrik_add_msi target output version)
             -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
             -P ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
     DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
+            ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
             ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico
     VERBATIM)
   add_custom_target(${target} DEPENDS ${output})
@@ -61,8 +62,8 @@ if(TOBRIK_ZIP)
     COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
             -DWORK=${CMAKE_BINARY_DIR}/packages/zip -DOUTPUT=${zip_file}
             -P ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake
-    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp
-            ${CMAKE_SOURCE_DIR}/README.md
+    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
+            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md
     VERBATIM)
   add_custom_target(package_zip DEPENDS ${zip_file})
 endif()

@@ -116,21 +116,35 @@ tobrik_require() {
   hash -r
 }
 
-# tobrik_build PRESET [BUILD ARGS...]: configures and builds one preset. The configure
-# chatter goes to the log; the build's output is shown only when the build fails.
-tobrik_build() {
-  local preset=$1 out status=0
-  shift
-  tobrik_say "building $preset"
-  tobrik_quiet "configure $preset" cmake --preset "$preset" || exit 1
-  out=$(cmake --build "build/$preset" -j2 "$@" 2>&1 </dev/null) || status=$?
-  printf '\n=== build %s\n%s\n' "$preset" "$out" >>"$TOBRIK_LOG"
+# tobrik_build_in WHAT DIR CONFIGURE-ARGS... [-- BUILD-ARGS...]: configures the build in DIR with cmake's
+# CONFIGURE-ARGS and builds it. The configure chatter goes to the log; the build's output is shown only
+# when the build fails, and a failure ends the script.
+tobrik_build_in() {
+  local what=$1 dir=$2 out status=0
+  shift 2
+  local -a configure=()
+  while (($# > 0)) && [[ $1 != -- ]]; do
+    configure+=("$1")
+    shift
+  done
+  (($# == 0)) || shift
+  tobrik_say "building $what"
+  tobrik_quiet "configure $what" cmake "${configure[@]}" || exit 1
+  out=$(cmake --build "$dir" -j2 "$@" 2>&1 </dev/null) || status=$?
+  printf '\n=== build %s\n%s\n' "$what" "$out" >>"$TOBRIK_LOG"
   if ((status != 0)); then
     # Drop make's progress lines so the compiler's messages stand out.
     grep -v -E '^\[ *[0-9]+%\] |^g?make(\[[0-9]+\])?: (Entering|Leaving) directory' <<<"$out" >&2 || true
-    tobrik_say "build of $preset failed"
+    tobrik_say "build of $what failed"
     exit 1
   fi
+}
+
+# tobrik_build PRESET [BUILD-ARGS...]: configures and builds one preset in build/PRESET.
+tobrik_build() {
+  local preset=$1
+  shift
+  tobrik_build_in "$preset" "build/$preset" --preset "$preset" -- "$@"
 }
 
 # tobrik_poll TRIES INTERVAL COMMAND...: runs COMMAND until it succeeds, at most TRIES
@@ -258,9 +272,8 @@ tobrik_end_wine() {
 
 # Ends what the helpers above started, in reverse order; safe to run more than once.
 tobrik_cleanup() {
-  tobrik_stop_wine
-  tobrik_stop_xvfb
   tobrik_end_wine
+  tobrik_stop_xvfb
 }
 
 # Runs tobrik_cleanup on every way out: normal end, failure, Ctrl-C, kill.
