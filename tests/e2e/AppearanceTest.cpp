@@ -96,7 +96,7 @@ bool SwatchShows(HWND dialog, COLORREF colour) {
     RECT area{};
     GetClientRect(swatch, &area);
     MapWindowPoints(swatch, nullptr, reinterpret_cast<POINT*>(&area), 2);
-    const DWORD expected = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    const DWORD expected = PixelOf(colour);
     const Picture picture = ScreenPicture(area);
     return !picture.pixels.empty() && std::all_of(picture.pixels.begin(), picture.pixels.end(),
                                                   [&](DWORD pixel) { return pixel == expected; });

@@ -80,7 +80,7 @@ TEST_P(E2eConfigShown, ControlsShowTheStoredSettings) {
     GetClientRect(swatch, &area);
     MapWindowPoints(swatch, nullptr, reinterpret_cast<POINT*>(&area), 2);
     const COLORREF key = param.colourKey.value_or(RGB(0, 0, 0));
-    const DWORD expected = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    const DWORD expected = PixelOf(key);
     std::vector<DWORD> pixels;
     const auto differing = [&] {
         return std::count_if(pixels.begin(), pixels.end(), [&](DWORD pixel) { return pixel != expected; });

@@ -1,5 +1,8 @@
 #include "config_harness.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace e2e {
 
 std::optional<LRESULT> SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -140,6 +143,10 @@ std::optional<RECT> RectOnScreen(HWND dialog, int id, UINT message) {
     return rect;
 }
 
+DWORD PixelOf(COLORREF colour) {
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
 Picture ScreenPicture(const RECT& rect) {
     Picture picture{{rect.right - rect.left, rect.bottom - rect.top}, {}};
     BITMAPINFO info{};
@@ -155,8 +162,13 @@ Picture ScreenPicture(const RECT& rect) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     if (bits != nullptr &&
         BitBlt(memory, 0, 0, picture.size.width, picture.size.height, screen, rect.left, rect.top, SRCCOPY)) {
+        // The top byte of a 32-bit pixel is unused, and what it holds after a copy from the screen differs:
+        // Wine 8 leaves it 0, Wine 10 sets it to 0xff. Only the colour is kept.
         const auto* first = static_cast<const DWORD*>(bits);
-        picture.pixels.assign(first, first + picture.size.width * picture.size.height);
+        const auto* last = first + picture.size.width * picture.size.height;
+        picture.pixels.reserve(last - first);
+        std::transform(first, last, std::back_inserter(picture.pixels),
+                       [](DWORD pixel) { return pixel & 0xFFFFFF; });
     }
     SelectObject(memory, previous);
     DeleteObject(bitmap);

@@ -20,6 +20,8 @@ struct Picture {
     Extent size{0, 0};
     std::vector<DWORD> pixels;
 };
+// The value a pixel of that colour has in a Picture.
+DWORD PixelOf(COLORREF colour);
 Picture ScreenPicture(const RECT& rect);
 // The picture of a rectangle of the screen once it has not changed for 300 ms (or after a bounded wait).
 Picture SettledPicture(const RECT& rect);
