@@ -37,12 +37,25 @@ bool UnderWine() {
     return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// Under Wine each Shell_NotifyIcon call reaches the first window of class "Shell_TrayWnd" as WM_COPYDATA with
-// the command in dwData and, as the data, owner window, icon id, flags, callback message and the tip in
-// UTF-16. Such a window made after the shell's comes first: it writes each call down and passes it on.
+// Under Wine each Shell_NotifyIcon call reaches the first top-level window of class "Shell_TrayWnd" as
+// WM_COPYDATA with the command in dwData and Wine's own copy of the NOTIFYICONDATA as the data: owner window,
+// icon id, flags, callback message and the tip in UTF-16, at places that change between Wine versions (Wine
+// 10 put the icon's size before the tip). The recorder is such a window in front of the shell's: topmost,
+// since the shell's tray window moves to the top of the others when its last icon goes. It learns where each
+// field lies from a call of its own with known values, then writes each call down and passes it on.
 class TrayRecorder {
 public:
-    TrayRecorder() : thread_([this] { Run(); }) { WaitForSingleObject(ready_, kStartTimeoutMs); }
+    TrayRecorder() : thread_([this] { Run(); }) {
+        WaitForSingleObject(ready_, kStartTimeoutMs);
+        NOTIFYICONDATAA probe{};  // for an icon that does not exist; the recorder keeps it to itself
+        probe.cbSize = sizeof probe;
+        probe.hWnd = window_;
+        probe.uID = kProbe.id;
+        probe.uFlags = kProbe.flags;
+        probe.uCallbackMessage = kProbe.callback;
+        lstrcpynA(probe.szTip, kProbe.tip, sizeof probe.szTip);
+        Shell_NotifyIconA(NIM_MODIFY, &probe);
+    }
     ~TrayRecorder() {
         PostMessageA(window_, WM_CLOSE, 0, 0);
         thread_.join();
@@ -57,30 +70,104 @@ public:
              << " flags " << flags << " message 0x" << std::hex << callback << " tip \"" << tip << "\"; ";
         return text.str();
     }
+    // The calls recorded, and what kept the recorder from seeing them all.
     std::string Calls() {
         std::lock_guard<std::mutex> lock(mutex_);
-        return calls_;
+        std::string calls = calls_;
+        if (!layout_) {
+            calls += "the probe call was not understood; ";
+        }
+        if (FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr) != window_) {
+            calls += "the recorder is not the first tray window; ";
+        }
+        return calls;
     }
 
 private:
+    // Where the fields lie in the data of a call: byte offsets.
+    struct Layout {
+        size_t owner, id, flags, callback, tip;
+    };
+    static constexpr struct {
+        UINT id, flags, callback;
+        const char* tip;
+    } kProbe{0x7E57C0DE, NIF_MESSAGE | NIF_TIP, WM_APP + 0x3E57, "tray recorder probe"};
+    static constexpr size_t kTipLength = 128;
+
+    // The offset of the first copy of the value at or after `from`, at a multiple of `step`; or the data's
+    // size.
+    static size_t Find(const COPYDATASTRUCT& copy, const void* value, size_t size, size_t from, size_t step) {
+        const auto* data = static_cast<const BYTE*>(copy.lpData);
+        for (size_t at = from; at + size <= copy.cbData; at += step) {
+            if (memcmp(data + at, value, size) == 0) {
+                return at;
+            }
+        }
+        return copy.cbData;
+    }
+    // The fields of the probe, each found after the one before it.
+    static std::optional<Layout> Learn(const COPYDATASTRUCT& copy, HWND window) {
+        const LONG owner = HandleToLong(window);
+        Layout layout{};
+        layout.owner = Find(copy, &owner, sizeof owner, 0, sizeof(UINT));
+        layout.id = Find(copy, &kProbe.id, sizeof(UINT), layout.owner + sizeof owner, sizeof(UINT));
+        layout.flags = Find(copy, &kProbe.flags, sizeof(UINT), layout.id + sizeof(UINT), sizeof(UINT));
+        layout.callback =
+            Find(copy, &kProbe.callback, sizeof(UINT), layout.flags + sizeof(UINT), sizeof(UINT));
+        WCHAR tip[kTipLength] = {};
+        const int length = MultiByteToWideChar(CP_ACP, 0, kProbe.tip, -1, tip, kTipLength);
+        layout.tip = Find(copy, tip, length * sizeof(WCHAR), layout.callback + sizeof(UINT), sizeof(WCHAR));
+        if (length == 0 || layout.tip + kTipLength * sizeof(WCHAR) > copy.cbData) {
+            return std::nullopt;
+        }
+        return layout;
+    }
+    static UINT NumberAt(const COPYDATASTRUCT& copy, size_t offset) {
+        UINT value = 0;
+        memcpy(&value, static_cast<const BYTE*>(copy.lpData) + offset, sizeof value);
+        return value;
+    }
+    static std::string TipAt(const COPYDATASTRUCT& copy, size_t offset) {
+        WCHAR wide[kTipLength];
+        memcpy(wide, static_cast<const BYTE*>(copy.lpData) + offset, sizeof wide);
+        char tip[kTipLength * 2] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, kTipLength, tip, sizeof tip - 1, nullptr, nullptr);
+        return tip;
+    }
+
+    // Records one call; false for the probe, which the shell does not see.
+    bool Record(const COPYDATASTRUCT& copy, HWND window) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!layout_) {
+            layout_ = Learn(copy, window);
+            return !layout_;
+        }
+        const Layout& at = *layout_;
+        if (copy.cbData < at.tip + kTipLength * sizeof(WCHAR)) {
+            calls_ += "short data; ";
+        } else if (NumberAt(copy, at.id) != kIconId) {
+            calls_ += "other id; ";
+        } else {
+            const auto owner =
+                reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(NumberAt(copy, at.owner))));
+            calls_ += Call(copy.dwData, owner, NumberAt(copy, at.flags), NumberAt(copy, at.callback),
+                           TipAt(copy, at.tip));
+        }
+        return true;
+    }
+
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<TrayRecorder*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (message == WM_COPYDATA && self != nullptr) {
-            const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            const auto* data = static_cast<const UINT*>(copy->lpData);
-            char tip[128] = {};
-            if (copy->cbData >= 4 * sizeof(UINT) + 128 * sizeof(WCHAR)) {
-                WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(data + 4), 128, tip, sizeof tip,
-                                    nullptr, nullptr);
-                tip[sizeof tip - 1] = '\0';
-                const auto owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(data[0])));
-                std::lock_guard<std::mutex> lock(self->mutex_);
-                self->calls_ +=
-                    data[1] == kIconId ? Call(copy->dwData, owner, data[2], data[3], tip) : "other id; ";
+            if (!self->Record(*reinterpret_cast<const COPYDATASTRUCT*>(lParam), window)) {
+                return FALSE;
+            }
+            // The shell's tray is the other window of the class, wherever it lies.
+            HWND shell = nullptr;
+            while ((shell = FindWindowExA(nullptr, shell, "Shell_TrayWnd", nullptr)) == window) {
             }
             DWORD_PTR result = 0;
-            SendMessageTimeoutA(FindWindowExA(nullptr, window, "Shell_TrayWnd", nullptr), message, wParam,
-                                lParam, SMTO_NORMAL, kExitTimeoutMs, &result);
+            SendMessageTimeoutA(shell, message, wParam, lParam, SMTO_NORMAL, kExitTimeoutMs, &result);
             return static_cast<LRESULT>(result);
         }
         if (message == WM_DESTROY) {
@@ -94,7 +181,7 @@ private:
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "Shell_TrayWnd";
         RegisterClassA(&windowClass);  // fails harmlessly when an earlier recorder registered it
-        window_ = CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+        window_ = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetEvent(ready_);
@@ -107,6 +194,7 @@ private:
     HANDLE ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::atomic<HWND> window_{nullptr};
     std::mutex mutex_;
+    std::optional<Layout> layout_;
     std::string calls_;
     std::thread thread_;
 };
