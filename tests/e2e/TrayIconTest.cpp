@@ -219,22 +219,6 @@ bool RightClickAt(HWND dialog, Position pointer) {
     return MoveCursorTo(pointer) && PostMessageA(dialog, kCallbackMessage, kIconId, WM_RBUTTONUP);
 }
 
-struct ShownMenu {
-    RECT rect{};
-    Picture picture;
-};
-
-// Waits for a popup menu and reads it from the screen once it has stopped changing; it stays open.
-std::optional<ShownMenu> ReadPopupMenu() {
-    HWND popup = WaitUntil(ShownPopupMenu, kMoveTimeoutMs);
-    ShownMenu shown;
-    if (popup == nullptr || !GetWindowRect(popup, &shown.rect)) {
-        return std::nullopt;
-    }
-    shown.picture = SettledPicture(shown.rect);
-    return shown;
-}
-
 bool CloseMenu() {
     return PressKeys({VK_ESCAPE}) && WaitUntil([] { return ShownPopupMenu() == nullptr; }, kMoveTimeoutMs);
 }
@@ -242,20 +226,24 @@ bool CloseMenu() {
 // Another process's menus cannot be read under Wine, so the tray menu is compared, as shown, with a menu of
 // this process that holds the expected items, opened at the same place in the same way.
 std::optional<ShownMenu> ExpectedTrayMenu(Position at) {
-    std::thread owner([at] {
-        HWND window = CreateWindowExA(0, "STATIC", "menu owner", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr,
-                                      nullptr, GetModuleHandleA(nullptr), nullptr);
-        HMENU menu = CreatePopupMenu();
-        AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, "Exit");
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, ID_TRAY_CONFIGURE, "Configure");
-        SetMenuDefaultItem(menu, ID_TRAY_CONFIGURE, FALSE);
-        SetForegroundWindow(window);
-        TrackPopupMenu(menu, 0, at.x, at.y, 0, window, nullptr);
-        DestroyMenu(menu);
-        DestroyWindow(window);
-    });
-    std::optional<ShownMenu> shown = ReadPopupMenu();
+    std::thread owner;
+    const auto open = [&] {
+        owner = std::thread([at] {
+            HWND window = CreateWindowExA(0, "STATIC", "menu owner", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            HMENU menu = CreatePopupMenu();
+            AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, "Exit");
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(menu, MF_STRING, ID_TRAY_CONFIGURE, "Configure");
+            SetMenuDefaultItem(menu, ID_TRAY_CONFIGURE, FALSE);
+            SetForegroundWindow(window);
+            TrackPopupMenu(menu, 0, at.x, at.y, 0, window, nullptr);
+            DestroyMenu(menu);
+            DestroyWindow(window);
+        });
+        return true;
+    };
+    std::optional<ShownMenu> shown = OpenPopupMenu(open);
     CloseMenu();
     owner.join();
     return shown;
@@ -265,8 +253,7 @@ std::optional<ShownMenu> ExpectedTrayMenu(Position at) {
 void ExpectTrayMenuAt(HWND dialog, Position at) {
     const std::optional<ShownMenu> expected = ExpectedTrayMenu(at);
     ASSERT_TRUE(expected) << "this process could not show the expected menu";
-    ASSERT_TRUE(RightClickAt(dialog, at));
-    const std::optional<ShownMenu> shown = ReadPopupMenu();
+    const std::optional<ShownMenu> shown = OpenPopupMenu([&] { return RightClickAt(dialog, at); });
     ASSERT_TRUE(shown) << "no menu after a right click; " << Describe(dialog);
     EXPECT_EQ(GetForegroundWindow(), dialog) << "the menu opened without making the dialog the foreground";
     EXPECT_TRUE(CloseMenu()) << "Escape left the menu open";

@@ -177,22 +177,6 @@ Picture ScreenPicture(const RECT& rect) {
     return picture;
 }
 
-Picture SettledPicture(const RECT& rect) {
-    Picture picture;
-    ULONGLONG changed = GetTickCount64();
-    WaitUntil(
-        [&] {
-            Picture now = ScreenPicture(rect);
-            if (now.pixels != picture.pixels) {
-                picture = std::move(now);
-                changed = GetTickCount64();
-            }
-            return GetTickCount64() - changed >= 300;
-        },
-        kMoveTimeoutMs);
-    return picture;
-}
-
 HWND ShownPopupMenu() {
     for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, "#32768", nullptr)) != nullptr;) {
         if (IsWindowVisible(popup)) {
@@ -202,19 +186,63 @@ HWND ShownPopupMenu() {
     return nullptr;
 }
 
+namespace {
+
+// The pixels of `whole`, a picture of `area`, that lie in `rect`; those outside `area` are 0.
+std::vector<DWORD> Cut(const Picture& whole, const RECT& area, const RECT& rect) {
+    std::vector<DWORD> pixels;
+    for (LONG y = rect.top; y < rect.bottom; ++y) {
+        for (LONG x = rect.left; x < rect.right; ++x) {
+            const bool inside =
+                !whole.pixels.empty() && x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+            pixels.push_back(inside ? whole.pixels[(y - area.top) * whole.size.width + (x - area.left)] : 0);
+        }
+    }
+    return pixels;
+}
+
+}  // namespace
+
+std::optional<ShownMenu> OpenPopupMenu(const std::function<bool()>& open) {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT screen{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const Picture before = ScreenPicture(screen);
+    HWND popup = nullptr;
+    ShownMenu shown;
+    if (!open() || (popup = WaitUntil(ShownPopupMenu, kMoveTimeoutMs)) == nullptr ||
+        !GetWindowRect(popup, &shown.rect)) {
+        return std::nullopt;
+    }
+    // The menu's window is there before its picture is: on a busy machine Wine 10 showed what lay beneath
+    // for over 300 ms. The picture counts once it differs from that.
+    const std::vector<DWORD> beneath = Cut(before, screen, shown.rect);
+    ULONGLONG changed = GetTickCount64();
+    WaitUntil(
+        [&] {
+            Picture now = ScreenPicture(shown.rect);
+            if (now.pixels != shown.picture.pixels) {
+                shown.picture = std::move(now);
+                changed = GetTickCount64();
+            }
+            return shown.picture.pixels != beneath && GetTickCount64() - changed >= 300;
+        },
+        kStartTimeoutMs);
+    return shown;
+}
+
 Picture ShownSystemMenu(HWND window) {
-    Picture picture;
-    if (!BringToForeground(window) || !PressKeys({VK_MENU, VK_SPACE})) {
-        return picture;
+    if (!BringToForeground(window)) {
+        return {};
     }
-    const HWND popup = WaitUntil(ShownPopupMenu, kMoveTimeoutMs);
-    RECT rect{};
-    if (popup != nullptr && GetWindowRect(popup, &rect)) {
-        picture = SettledPicture(rect);
-        PressKeys({VK_MENU});  // Escape would close only the popup and leave the window in menu mode
-        WaitUntil([] { return ShownPopupMenu() == nullptr; }, kMoveTimeoutMs);
+    const std::optional<ShownMenu> shown = OpenPopupMenu([] { return PressKeys({VK_MENU, VK_SPACE}); });
+    if (!shown) {
+        return {};
     }
-    return picture;
+    PressKeys({VK_MENU});  // Escape would close only the popup and leave the window in menu mode
+    WaitUntil([] { return ShownPopupMenu() == nullptr; }, kMoveTimeoutMs);
+    return shown->picture;
 }
 
 }  // namespace e2e

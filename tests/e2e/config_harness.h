@@ -23,11 +23,18 @@ struct Picture {
 // The value a pixel of that colour has in a Picture.
 DWORD PixelOf(COLORREF colour);
 Picture ScreenPicture(const RECT& rect);
-// The picture of a rectangle of the screen once it has not changed for 300 ms (or after a bounded wait).
-Picture SettledPicture(const RECT& rect);
 
 // The popup menu on the screen, or null.
 HWND ShownPopupMenu();
+
+// A popup menu as the screen shows it.
+struct ShownMenu {
+    RECT rect{};
+    Picture picture;
+};
+// Runs `open`, which opens a popup menu, and reads the menu from the screen once it is drawn there and has
+// not changed for 300 ms; it stays open. Nothing if `open` fails or no menu appears.
+std::optional<ShownMenu> OpenPopupMenu(const std::function<bool()>& open);
 
 // The system menu of a window as the user sees it: opened with Alt+Space while the window is in the
 // foreground, its popup read from the screen once it has stopped changing, then closed again with Alt.
