@@ -45,7 +45,7 @@ function(tobrik_msi_version out version)
 endfunction()
 
 # tobrik_add_msi(TARGET OUTPUT VERSION): a target that builds the installer package of this build's program
-# with the given four-field version.
+# (TOBRIK_PROGRAM_FILE: built here, or the release's) with the given four-field version.
 function(tobrik_add_msi target output version)
   if(NOT TOBRIK_WIXL OR NOT TOBRIK_MSIBUILD)
     message(FATAL_ERROR "${target} needs wixl and msibuild (Debian: wixl msitools)")
@@ -53,12 +53,13 @@ function(tobrik_add_msi target output version)
   tobrik_msi_version(msi_version ${version})
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DWIXL=${TOBRIK_WIXL} -DMSIBUILD=${TOBRIK_MSIBUILD} -DFAKETIME=${TOBRIK_FAKETIME}
-            -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=$<TARGET_FILE:TobrikMouse>
+            -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=${TOBRIK_PROGRAM_FILE}
             -DBITMAP=${CMAKE_SOURCE_DIR}/res/Tobrik.bmp -DICON=${CMAKE_SOURCE_DIR}/res/Tobrik.ico
             -DVERSION=${version} -DMSI_VERSION=${msi_version} -DARCH=${TOBRIK_PACKAGE_ARCH}
             -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH} -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
             -P ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
-    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
+    DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
+            ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
             ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
             ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico
     VERBATIM)
@@ -77,12 +78,13 @@ endif()
 
 if(TOBRIK_ZIP)
   set(zip_file ${CMAKE_BINARY_DIR}/TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.zip)
-  set(zip_files $<TARGET_FILE:TobrikMouse> ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md)
+  set(zip_files ${TOBRIK_PROGRAM_FILE} ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md)
   add_custom_command(OUTPUT ${zip_file}
     COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
             -DWORK=${CMAKE_BINARY_DIR}/packages/zip -DOUTPUT=${zip_file}
             -P ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake
-    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
+    DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
+            ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
             ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md
     VERBATIM)
   add_custom_target(package_zip DEPENDS ${zip_file})
