@@ -1,6 +1,6 @@
 # Builds the Windows Installer package from TobrikMouse.wxs, byte for byte the same for the same inputs:
 #   cmake -DWIXL=... -DMSIBUILD=... [-DFAKETIME=...] -DSOURCE=TobrikMouse.wxs -DPROGRAM=TobrikMouse.exe
-#         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DVERSION=2.0.0.1 -DMSI_VERSION=2.0.1 -DARCH=x86|x64
+#         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DPOINTERS="p.bmp;q.bmp" -DVERSION=2.0.0.1 -DMSI_VERSION=2.0.1 -DARCH=x86|x64
 #         -DEPOCH=<seconds> -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
 cmake_minimum_required(VERSION 3.21)
 
@@ -24,6 +24,16 @@ foreach(name IN LISTS names)
   file(SHA256 "${WORK}/${name}" hash)
   string(APPEND inputs "${name}=${hash};")
 endforeach()
+# The gallery goes into Pointers; its File entries are written for the package source to include.
+tobrik_stage_files("${WORK}/Pointers" "${EPOCH}" pointers ${POINTERS})
+set(pointer_entries "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Include xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n")
+foreach(name IN LISTS pointers)
+  file(SHA256 "${WORK}/Pointers/${name}" hash)
+  string(APPEND inputs "Pointers/${name}=${hash};")
+  string(MAKE_C_IDENTIFIER "Pointer_${name}" id)
+  string(APPEND pointer_entries "  <File Id=\"${id}\" Name=\"${name}\" Source=\"Pointers/${name}\" />\n")
+endforeach()
+file(WRITE "${WORK}/Pointers.wxi" "${pointer_entries}</Include>\n")
 file(SHA256 "${SOURCE}" hash)
 string(APPEND inputs "source=${hash};condition=${autostart_condition}")
 

@@ -55,13 +55,13 @@ function(tobrik_add_msi target output version)
     COMMAND ${CMAKE_COMMAND} -DWIXL=${TOBRIK_WIXL} -DMSIBUILD=${TOBRIK_MSIBUILD} -DFAKETIME=${TOBRIK_FAKETIME}
             -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=${TOBRIK_PROGRAM_FILE}
             -DBITMAP=${CMAKE_SOURCE_DIR}/res/Tobrik.bmp -DICON=${CMAKE_SOURCE_DIR}/res/Tobrik.ico
-            -DVERSION=${version} -DMSI_VERSION=${msi_version} -DARCH=${TOBRIK_PACKAGE_ARCH}
+            "-DPOINTERS=${TOBRIK_POINTERS}" -DVERSION=${version} -DMSI_VERSION=${msi_version} -DARCH=${TOBRIK_PACKAGE_ARCH}
             -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH} -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
             -P ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
     DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
             ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
             ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
-            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico
+            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico ${TOBRIK_POINTERS}
     VERBATIM)
   add_custom_target(${target} DEPENDS ${output})
 endfunction()
@@ -80,12 +80,12 @@ if(TOBRIK_ZIP)
   set(zip_file ${CMAKE_BINARY_DIR}/TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.zip)
   set(zip_files ${TOBRIK_PROGRAM_FILE} ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md)
   add_custom_command(OUTPUT ${zip_file}
-    COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
+    COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" "-DPOINTERS=${TOBRIK_POINTERS}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
             -DWORK=${CMAKE_BINARY_DIR}/packages/zip -DOUTPUT=${zip_file}
             -P ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake
     DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
             ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
-            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md
+            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md ${TOBRIK_POINTERS}
     VERBATIM)
   add_custom_target(package_zip DEPENDS ${zip_file})
 endif()

@@ -176,6 +176,14 @@ std::vector<std::string> FilesBelow(const std::string& folder, const std::string
     return files;
 }
 
+// What the packages hold: the program, the default picture and the gallery that lies next to the tests too.
+std::vector<std::string> ShippedFiles() {
+    std::vector<std::string> files = FilesBelow(ThisProgramDirectory() + "\\Pointers", "Pointers\\");
+    files.insert(files.end(), {"Tobrik.bmp", "TobrikMouse.exe"});
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 class E2eInstaller : public E2eTest, public ::testing::WithParamInterface<InstallCase> {
 protected:
     void SetUp() override {
@@ -202,7 +210,7 @@ protected:
         EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER), "Tobrik Software");
         EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)))
             << "no icon at \"" << ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON) << "\"";
-        EXPECT_EQ(FilesBelow(InstallFolder()), (std::vector<std::string>{"Tobrik.bmp", "TobrikMouse.exe"}));
+        EXPECT_EQ(FilesBelow(InstallFolder()), ShippedFiles());
         EXPECT_EQ(_stricmp(ShortcutTarget(ShortcutPath()).c_str(), InstalledProgram().c_str()), 0)
             << ShortcutPath() << " starts \"" << ShortcutTarget(ShortcutPath()) << "\"";
         if (signIn) {
