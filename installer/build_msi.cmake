@@ -1,7 +1,7 @@
 # Builds the Windows Installer package from TobrikMouse.wxs, byte for byte the same for the same inputs:
 #   cmake -DWIXL=... -DMSIBUILD=... [-DFAKETIME=...] -DSOURCE=TobrikMouse.wxs -DPROGRAM=TobrikMouse.exe
-#         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DVERSION=2.0.0.1 -DARCH=x86|x64 -DEPOCH=<seconds>
-#         -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
+#         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DPOINTERS="p.bmp;q.bmp" -DVERSION=2.0.0.1 -DMSI_VERSION=2.0.1 -DARCH=x86|x64
+#         -DEPOCH=<seconds> -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
 cmake_minimum_required(VERSION 3.21)
 
 # The component that writes the sign-in entry is installed only with AUTOSTART=1, or when an older version
@@ -24,9 +24,20 @@ foreach(name IN LISTS names)
   file(SHA256 "${WORK}/${name}" hash)
   string(APPEND inputs "${name}=${hash};")
 endforeach()
+# The gallery goes into Pointers; its File entries are written for the package source to include.
+tobrik_stage_files("${WORK}/Pointers" "${EPOCH}" pointers ${POINTERS})
+set(pointer_entries "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Include xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n")
+foreach(name IN LISTS pointers)
+  file(SHA256 "${WORK}/Pointers/${name}" hash)
+  string(APPEND inputs "Pointers/${name}=${hash};")
+  string(MAKE_C_IDENTIFIER "Pointer_${name}" id)
+  string(APPEND pointer_entries "  <File Id=\"${id}\" Name=\"${name}\" Source=\"Pointers/${name}\" />\n")
+endforeach()
+file(WRITE "${WORK}/Pointers.wxi" "${pointer_entries}</Include>\n")
 file(SHA256 "${SOURCE}" hash)
 string(APPEND inputs "source=${hash};condition=${autostart_condition}")
 
+# VERSION is the program's (2.0.0.1), MSI_VERSION the product version it is installed as (packages.cmake).
 # Every version is a product of its own, so a newer one upgrades an older one; and every different package
 # has a package code of its own. Both come from what they stand for instead of from chance.
 string(UUID product_code NAMESPACE ${upgrade_code} NAME "Tobrik Mouse ${VERSION} ${ARCH}" TYPE SHA1 UPPER)
@@ -39,7 +50,8 @@ endif()
 file(REMOVE "${OUTPUT}")
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${at_source_date}
-          ${WIXL} -a ${ARCH} -D Version=${VERSION} -D ProductCode=${product_code} -o "${OUTPUT}" "${SOURCE}"
+          ${WIXL} -a ${ARCH} -D Version=${MSI_VERSION} -D ProgramVersion=${VERSION} -D ProductCode=${product_code}
+          -o "${OUTPUT}" "${SOURCE}"
   WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
 execute_process(
   COMMAND ${MSIBUILD} "${OUTPUT}"

@@ -25,22 +25,43 @@ else()
   set(TOBRIK_PACKAGE_SUFFIX -win32)
 endif()
 
+# tobrik_msi_version(OUT VERSION): the installer's product version for the program's four-field VERSION.
+# Windows Installer compares only the first three fields of a product version when it looks for an older or
+# a newer one, so the third carries the program's last two: major.minor.(patch * 1000 + tweak). 2.0.0.1 is
+# installed as 2.0.1, 2.0.0.2 as 2.0.2 and 2.0.1.0 as 2.0.1000; a rise in any field of the program's version
+# is a rise of the installer's. That holds while the patch stays below 65 and the tweak below 1000.
+function(tobrik_msi_version out version)
+  if(NOT version MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+    message(FATAL_ERROR "the program's version ${version} does not have four fields")
+  endif()
+  set(major ${CMAKE_MATCH_1})
+  set(minor ${CMAKE_MATCH_2})
+  math(EXPR build "${CMAKE_MATCH_3} * 1000 + ${CMAKE_MATCH_4}")
+  if(major GREATER 255 OR minor GREATER 255 OR CMAKE_MATCH_4 GREATER 999 OR build GREATER 65535)
+    message(FATAL_ERROR "the program's version ${version} has no installer version: the limits are "
+                        "255.255.65.999")
+  endif()
+  set(${out} ${major}.${minor}.${build} PARENT_SCOPE)
+endfunction()
+
 # tobrik_add_msi(TARGET OUTPUT VERSION): a target that builds the installer package of this build's program
-# with the given product version.
+# (TOBRIK_PROGRAM_FILE: built here, or the release's) with the given four-field version.
 function(tobrik_add_msi target output version)
   if(NOT TOBRIK_WIXL OR NOT TOBRIK_MSIBUILD)
     message(FATAL_ERROR "${target} needs wixl and msibuild (Debian: wixl msitools)")
   endif()
+  tobrik_msi_version(msi_version ${version})
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DWIXL=${TOBRIK_WIXL} -DMSIBUILD=${TOBRIK_MSIBUILD} -DFAKETIME=${TOBRIK_FAKETIME}
-            -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=$<TARGET_FILE:TobrikMouse>
+            -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=${TOBRIK_PROGRAM_FILE}
             -DBITMAP=${CMAKE_SOURCE_DIR}/res/Tobrik.bmp -DICON=${CMAKE_SOURCE_DIR}/res/Tobrik.ico
-            -DVERSION=${version} -DARCH=${TOBRIK_PACKAGE_ARCH} -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
-            -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
+            "-DPOINTERS=${TOBRIK_POINTERS}" -DVERSION=${version} -DMSI_VERSION=${msi_version} -DARCH=${TOBRIK_PACKAGE_ARCH}
+            -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH} -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
             -P ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
-    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
+    DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
+            ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
             ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
-            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico
+            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/res/Tobrik.ico ${TOBRIK_POINTERS}
     VERBATIM)
   add_custom_target(${target} DEPENDS ${output})
 endfunction()
@@ -57,13 +78,14 @@ endif()
 
 if(TOBRIK_ZIP)
   set(zip_file ${CMAKE_BINARY_DIR}/TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.zip)
-  set(zip_files $<TARGET_FILE:TobrikMouse> ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md)
+  set(zip_files ${TOBRIK_PROGRAM_FILE} ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md)
   add_custom_command(OUTPUT ${zip_file}
-    COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
+    COMMAND ${CMAKE_COMMAND} -DZIP=${TOBRIK_ZIP} "-DFILES=${zip_files}" "-DPOINTERS=${TOBRIK_POINTERS}" -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH}
             -DWORK=${CMAKE_BINARY_DIR}/packages/zip -DOUTPUT=${zip_file}
             -P ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake
-    DEPENDS TobrikMouse ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
-            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md
+    DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
+            ${CMAKE_SOURCE_DIR}/installer/make_zip.cmake ${CMAKE_SOURCE_DIR}/installer/stage_files.cmake
+            ${CMAKE_SOURCE_DIR}/res/Tobrik.bmp ${CMAKE_SOURCE_DIR}/README.md ${TOBRIK_POINTERS}
     VERBATIM)
   add_custom_target(package_zip DEPENDS ${zip_file})
 endif()

@@ -9,6 +9,12 @@ Writes, next to this script:
               24 bpp, a thick yellow ring with dark blue edges and four ticks on
               black, which the overlay keys out, so the pointer's own spot stays
               clear and clicks pass through it.
+  Pointers/   the gallery of ready-made pointer pictures shipped beside it, named
+              shape-colour-size.bmp: 64 to 256 pixels square, 24 bpp, each shape
+              in a bright colour with a dark edge on black, the centre pixel and
+              the corners black, so each works with the default colour key;
+and, drawn from the gallery files as read back, docs/pointers.png: all of them on
+one grey sheet, a row for each shape, for the README.
 
 Run from the repository root:  python3 res/make_images.py
 Only the standard library is used and the output is the same on every run; the
@@ -19,6 +25,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -268,6 +275,169 @@ def make_cursor():
 
 
 # ---------------------------------------------------------------------------
+# The gallery: bigger pointers in colours a low-vision user would choose.
+
+# Bright fill and dark edge of each colouring. The edge keeps the shape visible
+# on light and dark desktops alike; every visible pixel keeps a channel of at
+# least MIN_VISIBLE_CHANNEL, well away from the black colour key, so a desktop
+# of fewer colours does not round it to black.
+COLOURINGS = {
+    "yellow": ((255, 220, 0), (0, 0, 96)),
+    "white": ((255, 255, 255), (64, 64, 64)),
+    "magenta": ((255, 0, 255), (96, 0, 96)),
+    "cyan": ((0, 255, 255), (0, 72, 96)),
+    "orange": ((255, 140, 0), (96, 48, 0)),
+}
+MIN_VISIBLE_CHANNEL = 64
+
+# Shape, colouring and size of every gallery file, a row of the sheet for each shape.
+GALLERY = [
+    ("ring-ticks", [("yellow", 128), ("yellow", 192), ("yellow", 256), ("white", 192), ("cyan", 128)]),
+    ("ring", [("yellow", 96), ("magenta", 128), ("orange", 192)]),
+    ("crosshair", [("yellow", 128), ("white", 192), ("cyan", 64)]),
+    ("halo-arrow", [("white", 128), ("yellow", 192), ("orange", 96)]),
+    ("spotlight", [("yellow", 256), ("cyan", 192), ("orange", 128), ("magenta", 64)]),
+]
+GALLERY_FOLDER = "Pointers"
+SHEET = os.path.join(HERE, os.pardir, "docs", "pointers.png")
+SHEET_GREY = (150, 150, 150)
+
+
+def gallery_names():
+    return ["%s-%s-%d.bmp" % (shape, colour, size)
+            for shape, variants in GALLERY for colour, size in variants]
+
+
+def clear_radius(size):
+    """Nothing is drawn this near the centre pixel, where the real pointer is."""
+    return max(3, size * 0.03)
+
+
+def arrow_fill(size):
+    """The halo's arrow, its tip just off the centre, pointing at it from below right."""
+    tip = size // 2 + clear_radius(size) + edge_width(size) + 1
+    scale = size * 0.3 / 19
+    def inside(x, y):
+        return inside_polygon((x + 0.5 - tip) / scale, (y + 0.5 - tip) / scale, ARROW)
+    return inside
+
+
+def edge_width(size):
+    return max(2, round(size / 48))
+
+
+def shape_fill(shape, size):
+    """The predicate of the bright pixels of a shape, on pixel (x, y)."""
+    centre = size // 2
+    k = size / CURSOR_SIZE
+
+    def polar(x, y):
+        dx, dy = x - centre, y - centre
+        return math.hypot(dx, dy), (abs(dy), abs(dx)), (abs(dx), abs(dy))
+
+    if shape == "ring-ticks":
+        # Today's default, larger: the same proportions.
+        def fill(x, y):
+            d, vertical, horizontal = polar(x, y)
+            if RING_YELLOW_INNER * k < d <= RING_YELLOW_OUTER * k:
+                return True
+            return d <= RING_YELLOW_OUTER * k and any(
+                across <= TICK_HALF_WIDTH * k and along >= TICK_REACH * k
+                for along, across in (vertical, horizontal))
+        return fill
+    if shape == "ring":
+        return lambda x, y: 0.33 * size < polar(x, y)[0] <= 0.45 * size
+    if shape == "crosshair":
+        def fill(x, y):
+            _, vertical, horizontal = polar(x, y)
+            return any(across <= 0.03 * size + 1 and 0.12 * size <= along <= 0.46 * size
+                       for along, across in (vertical, horizontal))
+        return fill
+    if shape == "halo-arrow":
+        arrow = arrow_fill(size)
+        return lambda x, y: 0.41 * size < polar(x, y)[0] <= 0.45 * size or arrow(x, y)
+    if shape == "spotlight":
+        hole = clear_radius(size) + edge_width(size) + 1
+        return lambda x, y: hole < polar(x, y)[0] <= 0.45 * size
+    raise ValueError(shape)
+
+
+def make_pointer(shape, colour, size):
+    """A gallery picture: the shape's fill, edge_width pixels of edge around it, black elsewhere."""
+    fill_colour, edge_colour = COLOURINGS[colour]
+    fill_at = shape_fill(shape, size)
+    fill = {(x, y) for y in range(size) for x in range(size) if fill_at(x, y)}
+    width = edge_width(size)
+    reach = [(dx, dy) for dy in range(-width, width + 1) for dx in range(-width, width + 1)
+             if 0 < dx * dx + dy * dy <= width * width + 1]
+    border = [(x, y) for x, y in fill
+              if any((x + dx, y + dy) not in fill for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))]
+    edge = {(x + dx, y + dy) for x, y in border for dx, dy in reach} - fill
+    image = blank(size, size, KEY_BLACK)
+    for x, y in edge:
+        if 0 <= x < size and 0 <= y < size:
+            image[y][x] = edge_colour
+    for x, y in fill:
+        image[y][x] = fill_colour
+    return bmp_file(size, size, 24, pack_24bpp(image))
+
+
+def png_file(rows):
+    """An 8-bit RGB PNG of the rows, compressed the same way every time."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    height = len(rows)
+    width = len(rows[0])
+    raw = b"".join(b"\0" + b"".join(bytes(pixel) for pixel in row) for row in rows)
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def make_sheet(pictures):
+    """pictures: rows of read-back gallery images; black shown as the sheet's grey."""
+    cell = max(len(image) for row in pictures for image in row) + 16
+    columns = max(len(row) for row in pictures)
+    sheet = blank(columns * cell + 16, len(pictures) * cell + 16, SHEET_GREY)
+    for r, row in enumerate(pictures):
+        for c, image in enumerate(row):
+            size = len(image)
+            left = 16 + c * cell + (cell - 16 - size) // 2
+            top = 16 + r * cell + (cell - 16 - size) // 2
+            for y in range(size):
+                for x in range(size):
+                    if image[y][x] != KEY_BLACK:
+                        sheet[top + y][left + x] = image[y][x]
+    return png_file(sheet)
+
+
+def check_pointer(name, data, size):
+    """Reads a gallery file back as the program would see it; returns its rows."""
+    width, height, bits, rows = read_bmp(data)
+    check((width, height, bits) == (size, size, 24), name + " size or depth")
+    centre = size // 2
+    for x, y in ((centre, centre), (0, 0), (size - 1, 0), (0, size - 1), (size - 1, size - 1)):
+        check(rows[y][x] == KEY_BLACK, "%s is not black at %d,%d" % (name, x, y))
+    visible = 0
+    for y in range(size):
+        for x in range(size):
+            colour = rows[y][x]
+            if colour == KEY_BLACK:
+                continue
+            visible += 1
+            check(max(colour) >= MIN_VISIBLE_CHANNEL, "%s is too dark at %d,%d" % (name, x, y))
+            if math.hypot(x - centre, y - centre) < clear_radius(size):
+                check(False, "%s covers the centre at %d,%d" % (name, x, y))
+            # The bright fill is edged all round: it never touches black.
+            if colour in (fill for fill, _ in COLOURINGS.values()):
+                for nx, ny in neighbours8(x, y):
+                    check(rows[ny][nx] != KEY_BLACK, "%s fill touches black at %d,%d" % (name, x, y))
+    check(visible > size * size // 50, name + " shows too little")
+    return rows
+
+
+# ---------------------------------------------------------------------------
 # Reading back.
 
 
@@ -382,12 +552,31 @@ def main():
         "Tobrik.ico": make_icon(),
         "Tobrik.bmp": make_cursor(),
     }
+    for shape, variants in GALLERY:
+        for colour, size in variants:
+            name = "%s-%s-%d.bmp" % (shape, colour, size)
+            files[os.path.join(GALLERY_FOLDER, name)] = make_pointer(shape, colour, size)
+    os.makedirs(os.path.join(HERE, GALLERY_FOLDER), exist_ok=True)
     for name, data in files.items():
         with open(os.path.join(HERE, name), "wb") as out:
             out.write(data)
     self_check(files["ring.bmp"], files["Tobrik.ico"], files["Tobrik.bmp"])
+    pictures = []
+    for shape, variants in GALLERY:
+        row = []
+        for colour, size in variants:
+            name = os.path.join(GALLERY_FOLDER, "%s-%s-%d.bmp" % (shape, colour, size))
+            with open(os.path.join(HERE, name), "rb") as back:
+                row.append(check_pointer(name, back.read(), size))
+        pictures.append(row)
+    gallery_bytes = sum(len(data) for name, data in files.items() if name.startswith(GALLERY_FOLDER))
+    check(10 <= len(gallery_names()) <= 30 and gallery_bytes < 2 * 1000 * 1000, "gallery count or size")
+    files[SHEET] = make_sheet(pictures)
+    with open(SHEET, "wb") as out:
+        out.write(files[SHEET])
     for name, data in files.items():
-        print("wrote %s (%d bytes)" % (os.path.join(HERE, name), len(data)))
+        print("wrote %s (%d bytes)" % (os.path.normpath(os.path.join(HERE, name)), len(data)))
+    print("gallery: %d files, %d bytes" % (len(gallery_names()), gallery_bytes))
 
 
 if __name__ == "__main__":

@@ -1,11 +1,13 @@
-// The Windows Installer package, as a user or an administrator deploys it: installed, installed again,
-// upgraded and removed silently with the system's msiexec, and the installed program started in both roles.
-// The packages are this build's program with this build's version and with a higher one, next to the tests.
+// The Windows Installer package, as a user or an administrator deploys it: installed, upgraded (or refused
+// as a downgrade) and removed silently with the system's msiexec, and the installed program started in both
+// roles. The packages, next to the tests: the one the release ships (the 32-bit build's is the release's own
+// file) and one of the next version, whose only change is the version field a release raises next.
 #include "harness.h"
 
 #include <msi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -101,15 +103,16 @@ std::string ReadLog(const std::string& path) {
     return bytes;
 }
 
-// Runs msiexec silently with a verbose log; fails with the log if it does not succeed.
-::testing::AssertionResult Msiexec(const std::string& arguments, const std::string& log) {
+// Runs msiexec silently with a verbose log; fails with the log if it does not end with the expected code.
+::testing::AssertionResult Msiexec(const std::string& arguments, const std::string& log,
+                                   DWORD expectedExitCode = ERROR_SUCCESS) {
     char system[MAX_PATH] = "";
     GetSystemDirectoryA(system, MAX_PATH);
     const ULONGLONG start = GetTickCount64();
     ChildProcess msiexec(std::string(system) + "\\msiexec.exe", arguments + " /qn /l*v \"" + log + "\"");
     const std::optional<DWORD> exitCode = msiexec.WaitForExit(kMsiexecTimeoutMs);
     std::cout << "msiexec " << arguments << ": " << (GetTickCount64() - start) << " ms\n";
-    if (exitCode == 0u) {
+    if (exitCode == expectedExitCode) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure()
@@ -130,11 +133,56 @@ struct UninstallGuard {
     bool armed = false;
 };
 
+struct Package {
+    const char* file;
+    const char* version;  // the product version it installs
+};
+constexpr Package kShipped{TOBRIK_TEST_PACKAGE, TOBRIK_TEST_VERSION};
+constexpr Package kNext{TOBRIK_TEST_UPGRADE_PACKAGE, TOBRIK_TEST_UPGRADE_VERSION};
+
+// One package installed, then another over it, each with the given properties and the sign-in entry expected
+// after it. An older package over a newer one is refused and changes nothing.
 struct InstallCase {
     const char* name;
-    const char* properties;
-    bool signIn;
+    Package first;
+    const char* firstProperties;
+    bool firstSignIn;
+    Package second;
+    const char* secondProperties;
+    bool secondSignIn;
+    bool secondRefused;
 };
+
+// Every file below a folder, as paths relative to it, sorted.
+std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return files;
+    }
+    do {
+        const std::string name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files.push_back(prefix + name);
+        } else if (name != "." && name != "..") {
+            for (const std::string& file : FilesBelow(folder + "\\" + name, prefix + name + "\\")) {
+                files.push_back(file);
+            }
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// What the packages hold: the program, the default picture and the gallery that lies next to the tests too.
+std::vector<std::string> ShippedFiles() {
+    std::vector<std::string> files = FilesBelow(ThisProgramDirectory() + "\\Pointers", "Pointers\\");
+    files.insert(files.end(), {"Tobrik.bmp", "TobrikMouse.exe"});
+    std::sort(files.begin(), files.end());
+    return files;
+}
 
 class E2eInstaller : public E2eTest, public ::testing::WithParamInterface<InstallCase> {
 protected:
@@ -151,7 +199,7 @@ protected:
         ASSERT_TRUE(WriteSetting(kOpacity, kStoredOpacity));
     }
 
-    std::string Package(const char* name) const { return ThisProgramDirectory() + "\\" + name; }
+    static std::string PackagePath(const char* name) { return ThisProgramDirectory() + "\\" + name; }
 
     // What an installed version leaves: one entry in the list of installed programs, its files, the
     // shortcut, and the sign-in entry if asked for.
@@ -162,8 +210,7 @@ protected:
         EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER), "Tobrik Software");
         EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)))
             << "no icon at \"" << ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON) << "\"";
-        EXPECT_TRUE(Exists(InstalledProgram())) << InstalledProgram();
-        EXPECT_TRUE(Exists(InstallFolder() + "\\Tobrik.bmp"));
+        EXPECT_EQ(FilesBelow(InstallFolder()), ShippedFiles());
         EXPECT_EQ(_stricmp(ShortcutTarget(ShortcutPath()).c_str(), InstalledProgram().c_str()), 0)
             << ShortcutPath() << " starts \"" << ShortcutTarget(ShortcutPath()) << "\"";
         if (signIn) {
@@ -176,15 +223,39 @@ protected:
     UninstallGuard uninstall_{temp_};
 };
 
-TEST_P(E2eInstaller, InstallStartUpgradeAndRemove) {
+// Installs the two packages of the case one over the other, starts what is installed, then removes it.
+TEST_P(E2eInstaller, InstallUpgradeStartAndRemove) {
     const InstallCase& param = GetParam();
-    const std::string properties = *param.properties ? std::string(" ") + param.properties : "";
+    const auto arguments = [](const char* verb, const Package& package, const char* properties) {
+        return std::string(verb) + " \"" + PackagePath(package.file) + "\"" + (*properties ? " " : "") +
+               properties;
+    };
+    // The folder that holds the install folder is removed with it unless something else put it there.
+    const std::string programs = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs";
+    const bool programsExisted = Exists(programs);
 
-    ASSERT_TRUE(
-        Msiexec("/i \"" + Package(TOBRIK_TEST_PACKAGE) + "\"" + properties, temp_.File("install.log")));
-    ExpectInstalled(TOBRIK_TEST_VERSION, param.signIn);
+    ASSERT_TRUE(Msiexec(arguments("/i", param.first, param.firstProperties), temp_.File("first.log")));
+    ExpectInstalled(param.first.version, param.firstSignIn);
+    if (param.secondRefused) {
+        const std::string log = temp_.File("refused.log");
+        ASSERT_TRUE(
+            Msiexec(arguments("/i", param.second, param.secondProperties), log, ERROR_INSTALL_FAILURE));
+        // Windows writes the refusal's message into the log; Wine's installer, run silently, shows it
+        // nowhere.
+        if (!UnderWine()) {
+            EXPECT_NE(ReadLog(log).find("A newer version of Tobrik Mouse is already installed."),
+                      std::string::npos)
+                << ReadLog(log);
+        }
+        ExpectInstalled(param.first.version, param.firstSignIn);
+    } else {
+        ASSERT_TRUE(Msiexec(arguments("/i", param.second, param.secondProperties), temp_.File("second.log")));
+        ExpectInstalled(param.second.version, param.secondSignIn);
+    }
+    const Package& installed = param.secondRefused ? param.first : param.second;
     {
-        // The sign-in entry's command line is the one this starts.
+        // The sign-in entry's command line is the one this starts; the settings written before the first
+        // install are still found.
         ChildProcess configuration(InstalledProgram(), "");
         EXPECT_NE(WaitForWindowOf(configuration, kAppTitle), nullptr) << configuration.Describe();
         ChildProcess overlay(InstalledProgram(), kOverlayToken);
@@ -194,24 +265,24 @@ TEST_P(E2eInstaller, InstallStartUpgradeAndRemove) {
             << "the installed program does not find the settings written before";
     }
 
-    ASSERT_TRUE(Msiexec("/i \"" + Package(TOBRIK_TEST_PACKAGE) + "\"" + properties, temp_.File("again.log")));
-    ExpectInstalled(TOBRIK_TEST_VERSION, param.signIn);
-    // A newer version replaces the older one and keeps its sign-in entry without being told again.
-    ASSERT_TRUE(Msiexec("/i \"" + Package(TOBRIK_TEST_UPGRADE_PACKAGE) + "\"", temp_.File("upgrade.log")));
-    ExpectInstalled(TOBRIK_TEST_UPGRADE_VERSION, param.signIn);
-
-    ASSERT_TRUE(Msiexec("/x \"" + Package(TOBRIK_TEST_UPGRADE_PACKAGE) + "\"", temp_.File("uninstall.log")));
+    ASSERT_TRUE(Msiexec(arguments("/x", installed, ""), temp_.File("uninstall.log")));
     EXPECT_TRUE(InstalledProducts().empty());
     EXPECT_FALSE(Exists(InstallFolder())) << InstallFolder();
+    EXPECT_TRUE(programsExisted || !Exists(programs)) << programs;
     EXPECT_FALSE(Exists(ShortcutPath())) << ShortcutPath();
     EXPECT_EQ(SignInEntry(), std::nullopt);
     EXPECT_EQ(ReadDwordSetting(kOpacity), kStoredOpacity) << DescribeSettings();
 }
 
-INSTANTIATE_TEST_SUITE_P(, E2eInstaller,
-                         ::testing::Values(InstallCase{"WithoutSignIn", "", false},
-                                           InstallCase{"WithSignIn", "AUTOSTART=1", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    , E2eInstaller,
+    ::testing::Values(InstallCase{"UpgradeWithoutSignIn", kShipped, "", false, kNext, "", false, false},
+                      InstallCase{"UpgradeKeepsSignIn", kShipped, "AUTOSTART=1", true, kNext, "", true,
+                                  false},
+                      InstallCase{"UpgradeRemovesSignIn", kShipped, "AUTOSTART=1", true, kNext, "AUTOSTART=0",
+                                  false, false},
+                      InstallCase{"DowngradeRefused", kNext, "AUTOSTART=1", true, kShipped, "", true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace e2e

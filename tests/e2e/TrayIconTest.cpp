@@ -31,12 +31,6 @@ bool IconExists(HWND dialog) {
     return IconCall(NIM_MODIFY, dialog);
 }
 
-// Wine removes the icons of a destroyed window by itself, so only a record of the calls shows that the dialog
-// removes its own; Windows leaves them until the pointer passes over them, so there the icon's absence does.
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // Under Wine each Shell_NotifyIcon call reaches the first top-level window of class "Shell_TrayWnd" as
 // WM_COPYDATA with the command in dwData and Wine's own copy of the NOTIFYICONDATA as the data: owner window,
 // icon id, flags, callback message and the tip in UTF-16, at places that change between Wine versions (Wine
@@ -330,6 +324,9 @@ protected:
         }
     }
 
+    // Wine removes the icons of a destroyed window by itself, so only a record of the calls shows that the
+    // dialog removes its own; Windows leaves them until the pointer passes over them, so there the icon's
+    // absence does.
     std::optional<TrayRecorder> recorder_{UnderWine() ? std::make_optional<TrayRecorder>() : std::nullopt};
     HWND dialog_window_ = nullptr;
 };

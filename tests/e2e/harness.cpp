@@ -33,6 +33,10 @@ std::ostream& operator<<(std::ostream& out, const Layering& layering) {
     return out << text.str();
 }
 
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 std::string ThisProgramDirectory() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -75,6 +75,9 @@ std::ostream& operator<<(std::ostream& out, const Extent& extent);
 std::ostream& operator<<(std::ostream& out, const Position& position);
 std::ostream& operator<<(std::ostream& out, const Layering& layering);
 
+// Whether this runs under Wine, for the few checks whose evidence Wine shows otherwise than Windows.
+bool UnderWine();
+
 // Where the program under test lives: next to this test program.
 std::string ThisProgramDirectory();
 std::string ProgramPath();

@@ -1,9 +1,13 @@
-// The default bitmap path from a given executable path, in single- and double-byte code pages.
+// The default bitmap path from a given executable path, in single- and double-byte code pages; and the
+// gallery of pointer pictures that ships beside the executable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "TestApplication.h"
+#include "framework/GdiObject.h"
 #include "framework/Module.h"
 #include "settings/BitmapPath.h"
 
@@ -57,5 +61,68 @@ TEST(ModuleFileNameTest, IsTheRunningExecutablesFullPath) {
     EXPECT_EQ(TestExecutablePath(), path);
     EXPECT_NE(std::string::npos, path.find("unit_tests.exe"));
 }
+
+// Every file of the gallery beside the test executable (copied there as beside the program), sorted.
+std::vector<std::string> GalleryFiles() {
+    const std::string path = TestExecutablePath();
+    const std::string folder = path.substr(0, path.find_last_of('\\')) + "\\Pointers\\";
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.bmp").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(folder + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class GalleryTest : public ::testing::TestWithParam<std::string> {};
+
+// Loaded as the overlay loads its bitmap, each picture has the size its name says, and the default colour key
+// (black) at the centre pixel, where the real pointer clicks through, and in the corners; and shows
+// something.
+TEST_P(GalleryTest, WorksWithTheDefaultSettings) {
+    const std::string& path = GetParam();
+    const size_t sizeAt = path.find_last_of('-') + 1;
+    const int size = std::stoi(path.substr(sizeAt, path.size() - sizeAt - 4));
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.LoadFromFile(GetModuleHandleA(nullptr), path));
+    BITMAP description{};
+    ASSERT_NE(0, bitmap.GetBitmap(&description));
+    EXPECT_EQ(size, description.bmWidth);
+    EXPECT_EQ(size, description.bmHeight);
+
+    constexpr COLORREF kDefaultColorKey = RGB(0, 0, 0);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    // The overlay puts the pixel in column width / 2 and row height / 2 under the pointer.
+    const LONG right = description.bmWidth - 1, bottom = description.bmHeight - 1;
+    for (POINT at : {POINT{description.bmWidth / 2, description.bmHeight / 2}, POINT{0, 0}, POINT{right, 0},
+                     POINT{0, bottom}, POINT{right, bottom}}) {
+        EXPECT_EQ(kDefaultColorKey, GetPixel(memory, at.x, at.y)) << at.x << "," << at.y;
+    }
+    int shown = 0;
+    for (int y = 0; y < description.bmHeight; y += 4) {
+        for (int x = 0; x < description.bmWidth; x += 4) {
+            shown += GetPixel(memory, x, y) != kDefaultColorKey;
+        }
+    }
+    EXPECT_GT(shown, 0) << "nothing but the colour key";
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pointers, GalleryTest, ::testing::ValuesIn(GalleryFiles()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param.substr(info.param.find_last_of('\\') + 1);
+                             name.resize(name.size() - 4);
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 }  // namespace
