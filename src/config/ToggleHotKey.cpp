@@ -87,9 +87,23 @@ LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lPara
         if (m_hotKeyPresses.Watching()) {
             SetTimer(kKeyWatchTimerId, kKeyWatchPeriodMs);
         }
-        // Presses that come while the overlay starts or goes wait in the queue and are each judged after
-        // this one; the key is still watched meanwhile, so that a release is seen when it happens.
-        ToggleOverlayFrom(ModuleFileName(), [this] { WatchHotKey(); });
+        // A queue too full to take the message gets the toggle at once.
+        if (m_pressesPending++ == 0 && !PostMessage(kHotKeyPressesMessage)) {
+            OnHotKeyPresses(0, 0);
+        }
     }
     return CDialog::DefWindowProc(message, wParam, lParam);
+}
+
+// Every press queued before this message has been counted. Presses that come while an overlay starts or
+// goes wait in the queue meanwhile, and two of them would only start and close an overlay back to back
+// (or close and start it): the overlay ends up running exactly when the number of presses is odd. The key
+// is still looked at during the toggle, so that its release is seen when it happens.
+LRESULT CTobrikMouseDlg::OnHotKeyPresses(WPARAM, LPARAM) {
+    const bool odd = m_pressesPending % 2 != 0;
+    m_pressesPending = 0;
+    if (odd) {
+        ToggleOverlayFrom(ModuleFileName(), [this] { WatchHotKey(); });
+    }
+    return 0;
 }
