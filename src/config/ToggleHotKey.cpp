@@ -11,7 +11,7 @@ namespace {
 // know the flag and refuses a registration that carries it.
 constexpr UINT kModNoRepeat = 0x4000;
 // While a press is watched, the key is looked at this often: a release is seen within this time.
-constexpr UINT kKeyWatchPeriodMs = 30;
+constexpr UINT kKeyWatchPeriodMs = 10;
 
 const char kHotKeyRefusedText[] =
     "Could Not Assign Shortcut Key to Switch between Normal and Tobrik Mouse Cursor.\n\n"
@@ -62,7 +62,10 @@ void CTobrikMouseDlg::OnKeyWatchTimer(UINT_PTR timerId) {
     }
     m_hotKeyPresses.QueueEmptied();
     WatchHotKey();
-    if (!m_hotKeyPresses.Watching()) {
+    if (m_pressesPending != 0) {
+        OnHotKeyPresses(0, 0);
+    }
+    if (!m_hotKeyPresses.Watching() && m_pressesPending == 0) {
         KillTimer(kKeyWatchTimerId);
     }
 }
@@ -81,6 +84,10 @@ void CTobrikMouseDlg::OnClearHotKey() {
 }
 
 LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HOTKEY) {
+        // The first look after the message tells whether the key was still held when it came.
+        WatchHotKey();
+    }
     if (message == WM_HOTKEY && m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()))) {
         m_watchedKey = HIWORD(lParam);
         WatchHotKey();
@@ -98,8 +105,13 @@ LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lPara
 // Every press queued before this message has been counted. Presses that come while an overlay starts or
 // goes wait in the queue meanwhile, and two of them would only start and close an overlay back to back
 // (or close and start it): the overlay ends up running exactly when the number of presses is odd. The key
-// is still looked at during the toggle, so that its release is seen when it happens.
+// is still looked at during the toggle, so that its release is seen when it happens; but starting a process
+// blocks the looks, so while the key may still be held and could not have repeated yet, the toggle waits
+// for the key watch's timer instead.
 LRESULT CTobrikMouseDlg::OnHotKeyPresses(WPARAM, LPARAM) {
+    if (!m_hotKeyPresses.Settled(::GetTickCount())) {
+        return 0;
+    }
     const bool odd = m_pressesPending % 2 != 0;
     m_pressesPending = 0;
     if (odd) {
