@@ -30,7 +30,6 @@ const MessageMap* CTobrikMouseDlg::GetMessageMap() const {
         MapCommand<&CTobrikMouseDlg::OnAssignHotKey>(IDC_ASSIGN_HOTKEY),
         MapCommand<&CTobrikMouseDlg::OnClearHotKey>(IDC_CLEAR_HOTKEY),
         MapTimer<&CTobrikMouseDlg::OnKeyWatchTimer>(),
-        MapMessage<&CTobrikMouseDlg::OnHotKeyPresses>(kHotKeyPressesMessage),
         MapCommand<&CTobrikMouseDlg::OnVisit>(IDC_VISIT),
         MapHelpInfo<&CTobrikMouseDlg::OnHelpInfo>(),
         MapNotify<&CTobrikMouseDlg::OnReleasedCaptureOpacity>(NM_RELEASEDCAPTURE, IDC_OPACITY),

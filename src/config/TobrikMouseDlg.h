@@ -24,8 +24,6 @@ inline constexpr UINT kTrayNotifyMessage = WM_USER + 1;
 // after a press.
 inline constexpr int kToggleHotKeyId = 1;
 inline constexpr UINT_PTR kKeyWatchTimerId = 1;
-// Posted to the dialog behind the hot key's presses, so that it toggles once they have been counted.
-inline constexpr UINT kHotKeyPressesMessage = WM_APP + 1;
 
 class CTobrikMouseDlg : public CDialog {
 public:
@@ -67,7 +65,6 @@ private:
     // The key of the press taken last, looked at while that press is watched.
     void WatchHotKey();
     void OnKeyWatchTimer(UINT_PTR timerId);
-    LRESULT OnHotKeyPresses(WPARAM wParam, LPARAM lParam);
 
     // The notification-area icon and its menu.
     void AddTrayIcon();
@@ -91,5 +88,5 @@ private:
     bool m_trayMenuOpen = false;
     CHotKeyPressFilter m_hotKeyPresses;
     UINT m_watchedKey = 0;
-    unsigned m_pressesPending = 0;  // taken, and not yet toggled
+    unsigned m_pressesPending = 0;  // taken while more hot-key messages waited, not yet toggled
 };

@@ -62,10 +62,7 @@ void CTobrikMouseDlg::OnKeyWatchTimer(UINT_PTR timerId) {
     }
     m_hotKeyPresses.QueueEmptied();
     WatchHotKey();
-    if (m_pressesPending != 0) {
-        OnHotKeyPresses(0, 0);
-    }
-    if (!m_hotKeyPresses.Watching() && m_pressesPending == 0) {
+    if (!m_hotKeyPresses.Watching()) {
         KillTimer(kKeyWatchTimerId);
     }
 }
@@ -85,37 +82,26 @@ void CTobrikMouseDlg::OnClearHotKey() {
 
 LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HOTKEY) {
-        // The first look after the message tells whether the key was still held when it came.
-        WatchHotKey();
-    }
-    if (message == WM_HOTKEY && m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()))) {
-        m_watchedKey = HIWORD(lParam);
-        WatchHotKey();
-        if (m_hotKeyPresses.Watching()) {
-            SetTimer(kKeyWatchTimerId, kKeyWatchPeriodMs);
+        if (m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()))) {
+            m_watchedKey = HIWORD(lParam);
+            WatchHotKey();
+            if (m_hotKeyPresses.Watching()) {
+                SetTimer(kKeyWatchTimerId, kKeyWatchPeriodMs);
+            }
+            ++m_pressesPending;
         }
-        // A queue too full to take the message gets the toggle at once.
-        if (m_pressesPending++ == 0 && !PostMessage(kHotKeyPressesMessage)) {
-            OnHotKeyPresses(0, 0);
+        // Presses that came while an overlay started or went wait in the queue meanwhile. Toggled one by one,
+        // two of them would only start and close an overlay back to back (or close and start it), so the
+        // toggle comes with the last of them, once: the overlay ends up running exactly when the number of
+        // presses is odd, and other messages are still handled after the presses before them.
+        if ((HIWORD(::GetQueueStatus(QS_HOTKEY)) & QS_HOTKEY) == 0) {
+            const bool odd = m_pressesPending % 2 != 0;
+            m_pressesPending = 0;
+            if (odd) {
+                // The key is still looked at meanwhile, so that its release is seen when it happens.
+                ToggleOverlayFrom(ModuleFileName(), [this] { WatchHotKey(); });
+            }
         }
     }
     return CDialog::DefWindowProc(message, wParam, lParam);
-}
-
-// Every press queued before this message has been counted. Presses that come while an overlay starts or
-// goes wait in the queue meanwhile, and two of them would only start and close an overlay back to back
-// (or close and start it): the overlay ends up running exactly when the number of presses is odd. The key
-// is still looked at during the toggle, so that its release is seen when it happens; but starting a process
-// blocks the looks, so while the key may still be held and could not have repeated yet, the toggle waits
-// for the key watch's timer instead.
-LRESULT CTobrikMouseDlg::OnHotKeyPresses(WPARAM, LPARAM) {
-    if (!m_hotKeyPresses.Settled(::GetTickCount())) {
-        return 0;
-    }
-    const bool odd = m_pressesPending % 2 != 0;
-    m_pressesPending = 0;
-    if (odd) {
-        ToggleOverlayFrom(ModuleFileName(), [this] { WatchHotKey(); });
-    }
-    return 0;
 }
