@@ -29,7 +29,7 @@ const MessageMap* CTobrikMouseDlg::GetMessageMap() const {
         MapCommand<&ToggleOverlay>(IDC_TOGGLE),
         MapCommand<&CTobrikMouseDlg::OnAssignHotKey>(IDC_ASSIGN_HOTKEY),
         MapCommand<&CTobrikMouseDlg::OnClearHotKey>(IDC_CLEAR_HOTKEY),
-        MapMessage<&CTobrikMouseDlg::OnRawInput>(WM_INPUT),
+        MapTimer<&CTobrikMouseDlg::OnKeyWatchTimer>(),
         MapCommand<&CTobrikMouseDlg::OnVisit>(IDC_VISIT),
         MapHelpInfo<&CTobrikMouseDlg::OnHelpInfo>(),
         MapNotify<&CTobrikMouseDlg::OnReleasedCaptureOpacity>(NM_RELEASEDCAPTURE, IDC_OPACITY),

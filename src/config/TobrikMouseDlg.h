@@ -20,8 +20,10 @@ extern UINT g_taskbarCreatedMessage;
 inline constexpr UINT kTrayIconId = 90;
 inline constexpr UINT kTrayNotifyMessage = WM_USER + 1;
 
-// The identifier of the toggle hot key beside the dialog's window.
+// The identifier of the toggle hot key beside the dialog's window, and of the timer that watches its key
+// after a press.
 inline constexpr int kToggleHotKeyId = 1;
+inline constexpr UINT_PTR kKeyWatchTimerId = 1;
 
 class CTobrikMouseDlg : public CDialog {
 public:
@@ -60,9 +62,9 @@ private:
     void RegisterStoredHotKey();
     void OnAssignHotKey();
     void OnClearHotKey();
-    // Whether the key's releases will be seen in raw input.
-    bool WatchKeyReleases(bool watch) const;
-    LRESULT OnRawInput(WPARAM wParam, LPARAM lParam);
+    // The key of the press taken last, looked at while that press is watched.
+    void WatchHotKey();
+    void OnKeyWatchTimer(UINT_PTR timerId);
 
     // The notification-area icon and its menu.
     void AddTrayIcon();
@@ -85,4 +87,6 @@ private:
     CMenu m_nextTrayMenu;
     bool m_trayMenuOpen = false;
     CHotKeyPressFilter m_hotKeyPresses;
+    UINT m_watchedKey = 0;
+    unsigned m_pressesPending = 0;  // taken while more hot-key messages waited, not yet toggled
 };

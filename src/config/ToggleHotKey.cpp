@@ -3,17 +3,28 @@
 #include "config/TobrikMouseDlg.h"
 
 #include "app/OverlayControl.h"
+#include "framework/Module.h"
 #include "settings/HotKeySettings.h"
 
 namespace {
 // Keyboard auto-repeat of a held combination sends no further hot-key messages. Windows Vista does not
 // know the flag and refuses a registration that carries it.
 constexpr UINT kModNoRepeat = 0x4000;
+// While a press is watched, the key is looked at this often: a release is seen within this time.
+constexpr UINT kKeyWatchPeriodMs = 10;
 
 const char kHotKeyRefusedText[] =
     "Could Not Assign Shortcut Key to Switch between Normal and Tobrik Mouse Cursor.\n\n"
     "The Key Combination You have Specified seems to be in Use by Some Other Software.\n\n"
     "Try Some Other Shortcut Key Combination.";
+
+// Whether a held combination sends a hot-key message for each of the keyboard's repeats. Wine accepts
+// MOD_NOREPEAT but ignores it, so there repeats arrive as they do on Windows Vista, which refuses the flag.
+bool RepeatsArrive(bool noRepeatRegistered) {
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return !noRepeatRegistered ||
+           (ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr);
+}
 }  // namespace
 
 void CTobrikMouseDlg::RegisterStoredHotKey() {
@@ -24,36 +35,36 @@ void CTobrikMouseDlg::RegisterStoredHotKey() {
     // The control shows what is stored, whether or not the system accepts it.
     m_hotKeyCtrl.SetHotKey(key, controlFlags);
     ::UnregisterHotKey(m_hWnd, kToggleHotKeyId);
+    const bool noRepeat =
+        key != 0 && ::RegisterHotKey(m_hWnd, kToggleHotKeyId, storedFlags | kModNoRepeat, key);
     const bool registered =
-        key != 0 && (::RegisterHotKey(m_hWnd, kToggleHotKeyId, storedFlags | kModNoRepeat, key) ||
-                     ::RegisterHotKey(m_hWnd, kToggleHotKeyId, storedFlags, key));
-    m_hotKeyPresses.Reset(key, WatchKeyReleases(registered));
+        noRepeat || (key != 0 && ::RegisterHotKey(m_hWnd, kToggleHotKeyId, storedFlags, key));
+    KillTimer(kKeyWatchTimerId);
+    m_hotKeyPresses.Reset(registered && RepeatsArrive(noRepeat));
     if (key != 0 && !registered) {
         MessageBox(kHotKeyRefusedText, nullptr, MB_OK | MB_ICONERROR);
     }
 }
 
-// Where the system ignores MOD_NOREPEAT (Wine does), the hot key's repeats still arrive; the releases of
-// the key, seen in the keyboard's raw input also while another program has the focus, tell them apart.
-bool CTobrikMouseDlg::WatchKeyReleases(bool watch) const {
-    RAWINPUTDEVICE keyboard{};
-    keyboard.usUsagePage = 0x01;  // generic desktop controls
-    keyboard.usUsage = 0x06;      // keyboard
-    keyboard.dwFlags = watch ? RIDEV_INPUTSINK : RIDEV_REMOVE;
-    keyboard.hwndTarget = watch ? m_hWnd : nullptr;
-    return ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard) && watch;
+// Looks at the key of the press taken last, and only while that press is watched: the system's state of
+// that one key, not the keyboard's input.
+void CTobrikMouseDlg::WatchHotKey() {
+    if (m_hotKeyPresses.Watching()) {
+        m_hotKeyPresses.KeySeen(::GetAsyncKeyState(static_cast<int>(m_watchedKey)) < 0, ::GetTickCount());
+    }
 }
 
-LRESULT CTobrikMouseDlg::OnRawInput(WPARAM, LPARAM lParam) {
-    RAWINPUT input{};
-    UINT size = sizeof input;
-    if (::GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size,
-                          sizeof input.header) != static_cast<UINT>(-1) &&
-        input.header.dwType == RIM_TYPEKEYBOARD && (input.data.keyboard.Flags & RI_KEY_BREAK) != 0) {
-        m_hotKeyPresses.KeyReleased(input.data.keyboard.VKey, static_cast<DWORD>(::GetMessageTime()));
+// Timer messages come only when no other message waits, so every hot-key message sent before the last
+// look at the key has been judged by now.
+void CTobrikMouseDlg::OnKeyWatchTimer(UINT_PTR timerId) {
+    if (timerId != kKeyWatchTimerId) {
+        return;
     }
-    // Raw input's own clean-up happens in default processing.
-    return Default();
+    m_hotKeyPresses.QueueEmptied();
+    WatchHotKey();
+    if (!m_hotKeyPresses.Watching()) {
+        KillTimer(kKeyWatchTimerId);
+    }
 }
 
 void CTobrikMouseDlg::OnAssignHotKey() {
@@ -71,14 +82,25 @@ void CTobrikMouseDlg::OnClearHotKey() {
 
 LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HOTKEY) {
-        // Releases of the key that happened before this message may still wait in the queue behind it.
-        const auto time = static_cast<DWORD>(::GetMessageTime());
-        MSG pending;
-        while (::PeekMessageA(&pending, m_hWnd, WM_INPUT, WM_INPUT, PM_REMOVE)) {
-            ::DispatchMessageA(&pending);
+        if (m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()))) {
+            m_watchedKey = HIWORD(lParam);
+            WatchHotKey();
+            if (m_hotKeyPresses.Watching()) {
+                SetTimer(kKeyWatchTimerId, kKeyWatchPeriodMs);
+            }
+            ++m_pressesPending;
         }
-        if (m_hotKeyPresses.TakePress(time)) {
-            ToggleOverlay();
+        // Presses that came while an overlay started or went wait in the queue meanwhile. Toggled one by one,
+        // two of them would only start and close an overlay back to back (or close and start it), so the
+        // toggle comes with the last of them, once: the overlay ends up running exactly when the number of
+        // presses is odd, and other messages are still handled after the presses before them.
+        if ((HIWORD(::GetQueueStatus(QS_HOTKEY)) & QS_HOTKEY) == 0) {
+            const bool odd = m_pressesPending % 2 != 0;
+            m_pressesPending = 0;
+            if (odd) {
+                // The key is still looked at meanwhile, so that its release is seen when it happens.
+                ToggleOverlayFrom(ModuleFileName(), [this] { WatchHotKey(); });
+            }
         }
     }
     return CDialog::DefWindowProc(message, wParam, lParam);

@@ -47,6 +47,7 @@ public:
     // A message box owned by this window; without a caption it carries the application title.
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK) const;
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) const { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
+    BOOL KillTimer(UINT_PTR id) const { return ::KillTimer(m_hWnd, id); }
 
     // The object bound to `hwnd` by SubclassWindow, or null.
     static CWnd* FromHandlePermanent(HWND hwnd);

@@ -458,10 +458,14 @@ TEST_P(E2eHotKeyRapid, NeverMoreThanOneOverlay) {
 
 INSTANTIATE_TEST_SUITE_P(
     , E2eHotKeyRapid,
-    ::testing::Values(RapidCase{"HeldCombinationTogglesOnce", HeldCombination(), 1, 1},
-                      RapidCase{"TwoPresses60msApart", {{0, kCtrlAltF9}, {60, kCtrlAltF9}}, 0, 0},
-                      RapidCase{"ToggleClickedTwice50msApart", {{0, {}}, {50, {}}}, 0, 0},
-                      RapidCase{"TwentyPresses100msApart", Repeated(20, {100, kCtrlAltF9}), 0, 1}),
+    ::testing::Values(
+        RapidCase{"HeldCombinationTogglesOnce", HeldCombination(), 1, 1},
+        RapidCase{"TwoPresses60msApart", {{0, kCtrlAltF9}, {60, kCtrlAltF9}}, 0, 0},
+        RapidCase{"ToggleClickedTwice50msApart", {{0, {}}, {50, {}}}, 0, 0},
+        RapidCase{"TwentyPresses100msApart", Repeated(20, {100, kCtrlAltF9}), 0, 1},
+        // Each press toggles once, also while the one before still starts or closes the overlay.
+        RapidCase{"ThreePresses150msApart", Repeated(3, {150, kCtrlAltF9}), 1, 1},
+        RapidCase{"FourPresses150msApart", Repeated(4, {150, kCtrlAltF9}), 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -3,6 +3,9 @@
 // presses told from its repeats.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "config/ColorStatic.h"
 #include "config/HotKeyPressFilter.h"
 #include "config/IconPlacement.h"
@@ -95,56 +98,94 @@ TEST_F(ColorSwatchTest, OtherControlsGetTheParentsDefault) {
     EXPECT_NE(ParentAnswer(), answer);
 }
 
-// Hot-key messages ('P') and releases ('R') in the order the dialog handles them; a release may be handled
-// after hot-key messages that came later.
+// In the order the dialog handles them: hot-key messages ('P', with the message's time), looks at the key
+// ('D' down, 'U' up, at tick times) and the queue running empty ('E').
 struct KeyEvent {
     char kind;
-    UINT key;
     DWORD time;
-    bool taken;  // for 'P'
+    bool expected = false;  // 'P': taken; 'E': the key still watched
 };
 
 struct PressCase {
-    const char* name;
-    bool releasesSeen;
+    std::string name;
+    bool repeatsArrive;
     std::vector<KeyEvent> events;
 };
 
-const PressCase kPressCases[] = {
-    {"RepeatsOfAHeldKey", true, {{'P', VK_F9, 0, true}, {'P', VK_F9, 33, false}, {'P', VK_F9, 66, false}}},
-    {"ReleaseBetween", true, {{'P', VK_F9, 0, true}, {'R', VK_F9, 10, false}, {'P', VK_F9, 60, true}}},
-    // A quick press: its release is handled before its own hot-key message.
-    {"ReleaseHandledFirst", true, {{'R', VK_F9, 0, false}, {'P', VK_F9, 0, true}, {'P', VK_F9, 60, true}}},
-    {"ReleasesHandledLate",
+constexpr unsigned long long kDayMs = 24 * 60 * 60 * 1000;
+
+// A press let go, then after `gapMs` of nothing a press held long enough for a repeat. The first press
+// lies shortly before the tick count's wrap, so every gap of more than a few seconds crosses it.
+PressCase PressAfterIdleGap(const char* name, unsigned long long gapMs) {
+    // Message times count the milliseconds modulo 2^32.
+    const DWORD first = 0xFFFFF000, next = static_cast<DWORD>(first + 90 + gapMs);
+    return {name,
+            true,
+            {{'P', first, true},
+             {'U', first + 40},
+             {'E', first + 70, false},
+             {'P', next, true},
+             {'D', next + 5},
+             {'P', next + 33, false}}};
+}
+
+const std::vector<PressCase> kPressCases = {
+    {"RepeatsOfAHeldKey", true, {{'P', 0, true}, {'D', 10}, {'P', 33, false}, {'D', 40}, {'P', 66, false}}},
+    {"ReleaseBetween", true, {{'P', 0, true}, {'U', 10}, {'P', 60, true}}},
+    {"HeldKeyStaysWatched", true, {{'P', 0, true}, {'D', 5}, {'E', 35, true}, {'P', 40, false}}},
+    // While an overlay starts, the key is looked at but hot-key messages wait in the queue.
+    {"MessagesJudgedLate",
      true,
-     {{'P', VK_F9, 0, true},
-      {'R', VK_F9, 100, false},
-      {'R', VK_F9, 170, false},
-      {'P', VK_F9, 33, false},
-      {'P', VK_F9, 160, true},
-      {'P', VK_F9, 165, false},
-      {'P', VK_F9, 300, true}}},
-    {"OtherKeysReleaseDoesNotCount",
-     true,
-     {{'P', VK_F9, 0, true}, {'R', VK_F8, 10, false}, {'P', VK_F9, 50, false}}},
+     {{'P', 0, true},
+      {'D', 5},
+      {'U', 105},
+      {'U', 200},
+      {'U', 400},
+      {'P', 33, false},
+      {'P', 66, false},
+      {'P', 150, true},
+      {'U', 610},
+      {'P', 165, false},
+      {'P', 300, true},
+      {'E', 620, false},
+      {'P', 700, true}}},
     {"AcrossTheTickCountWrap",
      true,
-     {{'P', VK_F9, 0xFFFFFFF0, true},
-      {'P', VK_F9, 0x2, false},
-      {'R', VK_F9, 0x5, false},
-      {'P', VK_F9, 0x20, true}}},
-    {"WithoutReleasesEveryMessageCounts", false, {{'P', VK_F9, 0, true}, {'P', VK_F9, 33, true}}},
+     {{'P', 0xFFFFFFF0, true},
+      {'D', 0xFFFFFFF8},
+      {'P', 0x2, false},
+      {'U', 0x5},
+      {'P', 0x3, false},
+      {'P', 0x20, true}}},
+    {"PressJustAfterTheWrap", true, {{'P', 0xFFFFFFC0, true}, {'U', 0xFFFFFFE0}, {'P', 0x1, true}}},
+    {"PressJustBeforeTheWrap",
+     true,
+     {{'P', 0xFFFFFFFE, true}, {'D', 0x8}, {'U', 0x30}, {'E', 0x50, false}, {'P', 0x90, true}}},
+    PressAfterIdleGap("OneSecondIdle", 1000),
+    PressAfterIdleGap("24Point8DaysIdle", kDayMs * 248 / 10),
+    PressAfterIdleGap("24Point9DaysIdle", kDayMs * 249 / 10),
+    PressAfterIdleGap("25DaysIdle", kDayMs * 25),
+    PressAfterIdleGap("30DaysIdle", kDayMs * 30),
+    PressAfterIdleGap("49Point7DaysIdle", kDayMs * 497 / 10),
+    PressAfterIdleGap("60DaysIdle", kDayMs * 60),
+    // Where the system drops the repeats itself, a release never seen costs no press.
+    {"MissedReleaseWhereRepeatsAreDropped",
+     false,
+     {{'P', 0, true}, {'D', 10}, {'E', 20, false}, {'P', static_cast<DWORD>(30 * kDayMs), true}}},
 };
 
-TEST(HotKeyPressFilterTest, TakesAPressOnlyAfterItsKeyWasReleased) {
+TEST(HotKeyPressFilterTest, TakesAPressOnlyAfterItsKeyWasSeenUp) {
     for (const PressCase& c : kPressCases) {
         CHotKeyPressFilter filter;
-        filter.Reset(VK_F9, c.releasesSeen);
+        filter.Reset(c.repeatsArrive);
         for (const KeyEvent& event : c.events) {
-            if (event.kind == 'R') {
-                filter.KeyReleased(event.key, event.time);
+            if (event.kind == 'P') {
+                EXPECT_EQ(event.expected, filter.TakePress(event.time)) << c.name << " at " << event.time;
+            } else if (event.kind == 'E') {
+                filter.QueueEmptied();
+                EXPECT_EQ(event.expected, filter.Watching()) << c.name << " watching at " << event.time;
             } else {
-                EXPECT_EQ(event.taken, filter.TakePress(event.time)) << c.name << " at " << event.time;
+                filter.KeySeen(event.kind == 'D', event.time);
             }
         }
     }
