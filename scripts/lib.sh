@@ -235,10 +235,12 @@ tobrik_temp_prefix() {
 }
 
 # Starts a persistent wineserver for WINEPREFIX and initialises the prefix, so each
-# later Wine process starts in a fraction of a second.
+# later Wine process starts in a fraction of a second. The server stays up while a
+# minute passes without a Wine process, far longer than the gap between two tests, and
+# then ends by itself: one whose script died does not outlive it for long.
 tobrik_start_wine() {
   tobrik_wine_env
-  tobrik_quiet "wineserver -p" "${TOBRIK_WINE_RUN[@]}" wineserver -p || return 1
+  tobrik_quiet "wineserver -p60" "${TOBRIK_WINE_RUN[@]}" wineserver -p60 || return 1
   TOBRIK_WINESERVER_STARTED=1
   local t0=$SECONDS
   tobrik_quiet "wineboot -i" timeout 180 "${TOBRIK_WINE_RUN[@]}" wine wineboot.exe -i || return 1
@@ -269,6 +271,33 @@ tobrik_end_wine() {
 }
 
 # ---- Cleanup ------------------------------------------------------------------------
+
+# tobrik_isolate ARGS...: starts the calling script again, with ARGS, as the first process of a PID
+# namespace and a mount namespace of its own with an empty /tmp. Everything the run starts (Xvfb, Wine,
+# the emulator) ends with that first process, and its mounts and the files it leaves in /tmp (the
+# Wine prefixes, the X socket, the wineserver's directory) go with the namespaces, however the run ends:
+# killed by any signal, the outer process takes the inner ones with it. Returns inside the namespaces.
+# A work tree under /tmp is mounted back at its own path. Xvfb still sees the displays of other
+# runs, whose sockets are also abstract ones outside /tmp, and takes a free number.
+tobrik_isolate() {
+  (($$ == 1)) && return 0
+  local script
+  script=$(readlink -f "$0")
+  exec unshare --pid --fork --kill-child --mount --propagation private --mount-proc -- \
+    bash -c "$(declare -f tobrik_private_tmp)"'; tobrik_private_tmp "$0" && exec "$@"' \
+    "$TOBRIK_ROOT" "$script" "$@"
+}
+
+# tobrik_private_tmp TREE: an empty /tmp in this mount namespace, with TREE at its own path if it lies there.
+tobrik_private_tmp() {
+  local tree=$1 fd
+  exec {fd}<"$tree"
+  mount -t tmpfs -o mode=1777 tobrik-tmp /tmp || return 1
+  if [[ $tree == /tmp/* ]]; then
+    mkdir -p "$tree" && mount --bind "/proc/self/fd/$fd" "$tree" || return 1
+  fi
+  exec {fd}<&-
+}
 
 # Ends what the helpers above started, in reverse order; safe to run more than once.
 tobrik_cleanup() {
