@@ -113,20 +113,21 @@ tobrik_x86_register() {
 
 # tobrik_x86_private_binfmt QEMU: in a user and mount namespace of this process's own, mounts a binfmt_misc
 # instance of that namespace (the kernel consults it for every program started in the namespace, instead
-# of the host's) and registers QEMU there. Both go when the namespace's last process ends. Fails on kernels
-# before 6.7, which have one instance for all; the host's entry (tobrik_x86_hold_host_binfmt) serves then.
+# of the host's) and registers QEMU there. Both go when the namespace's last process ends. Only ever called
+# in a new user namespace: in the host's, the mount would be the host's instance.
 tobrik_x86_private_binfmt() {
   mount -t binfmt_misc tobrik-binfmt /proc/sys/fs/binfmt_misc 2>/dev/null &&
     tobrik_x86_register /proc/sys/fs/binfmt_misc "$1" qemu-i386
 }
 
-# Whether this kernel gives a user namespace a binfmt_misc instance of its own; asked once a run.
+# Whether a user namespace of ours can have a binfmt_misc instance of its own: not on kernels before 6.7,
+# and not in a chroot, where the kernel makes no user namespace.
 tobrik_x86_private_binfmt_works() {
   unshare --user --map-root-user --mount --propagation private -- \
     mount -t binfmt_misc tobrik-binfmt /proc/sys/fs/binfmt_misc 2>/dev/null
 }
 
-# On a kernel before 6.7 the host's binfmt_misc instance must hold the entry. Each run then holds a shared
+# Where it cannot, the host's binfmt_misc instance must hold the entry. Each run then holds a shared
 # lock on the cache's binfmt.lock from here on, in every process it starts, and leaves a watcher outside
 # the run that waits for the last holder to go and then removes the entry: the entry goes with the last
 # run that uses it, however that run ends. Call it before tobrik_isolate, so that the watcher is not one of
@@ -161,15 +162,20 @@ tobrik_x86_host_binfmt() {
 # ---- The root -----------------------------------------------------------------------
 
 # tobrik_x86_userns COMMAND...: runs COMMAND as root of a new user namespace whose ids 0 to 65535 are the
-# host's own, in a mount namespace of its own and with the emulator registered as above. mmdebstrap makes
-# the root this way: dpkg gives files to the root's system users, which unshare's --map-root-user does not
-# map, so the maps are written from here while the command waits for them.
+# host's own, in a mount namespace of its own and with the emulator registered as above (with the host's
+# entry, COMMAND runs as it is). mmdebstrap makes the root this way: dpkg gives files to the root's system
+# users, which unshare's --map-root-user does not map, so the maps are written from here while the command
+# waits for them.
 tobrik_x86_userns() {
+  [[ -z ${TOBRIK_X86_HOST_BINFMT:-} ]] || {
+    "$@"
+    return
+  }
   local pid status=0
   # shellcheck disable=SC2016 # expanded by the inner shell
   unshare --user --mount --propagation private -- bash -c "$(declare -f tobrik_x86_register tobrik_x86_private_binfmt)"'
     until read -r map </proc/self/gid_map 2>/dev/null && [[ -n $map ]]; do sleep 0.02; done
-    tobrik_x86_private_binfmt "$0" || [[ -n ${TOBRIK_X86_HOST_BINFMT:-} ]] || exit 1
+    tobrik_x86_private_binfmt "$0" || exit 1
     exec "$@"' "$TOBRIK_X86_QEMU" "$@" &
   pid=$!
   until [[ $(readlink "/proc/$pid/ns/user") != "$(readlink /proc/self/ns/user)" ]]; do sleep 0.02; done
@@ -197,13 +203,16 @@ tobrik_x86_make_root() {
 }
 
 # tobrik_x86_enter ROOT TREE QEMU COMMAND...: the inner step of scripts/wine32, run in the user and mount
-# namespace that it made: the emulator registered, the root given the host's /proc, /dev/shm and /tmp (the
+# namespace that it made: the emulator QEMU registered (none: the host's entry serves), the root given the host's /proc, /dev/shm and /tmp (the
 # X socket, the prefix, the wineserver's socket) and the work tree TREE at their own paths, then COMMAND
 # run in the root. The mounts go with the namespace.
 tobrik_x86_enter() {
   local root=$1 tree=$2 qemu=$3
   shift 3
-  tobrik_x86_private_binfmt "$qemu" || [[ -n ${TOBRIK_X86_HOST_BINFMT:-} ]] || return 1
+  if [[ -n $qemu ]] && ! tobrik_x86_private_binfmt "$qemu"; then
+    printf 'wine32: this kernel gives the namespace no binfmt_misc of its own (Linux before 6.7, or a chroot): run the tests with scripts/test, which registers the emulator with the host then\n' >&2
+    return 1
+  fi
   mount --rbind /proc "$root/proc"
   mount --bind /dev/shm "$root/dev/shm"
   mount --rbind /tmp "$root/tmp"
@@ -216,16 +225,11 @@ tobrik_x86_enter() {
 
 # Says what this host lacks for the 32-bit run, if anything.
 tobrik_x86_check_host() {
-  local err
-  if ! err=$(unshare --user --map-root-user --mount --propagation private -- true 2>&1); then
-    tobrik_say "this host does not let the tests make a user namespace ($err): the i386 root needs one for its binfmt_misc entry and mounts (sysctl user.max_user_namespaces)"
+  [[ -n ${TOBRIK_X86_HOST_BINFMT:-} ]] || return 0 # the private instance works, so the kernel has it
+  if ! grep -qw binfmt_misc /proc/filesystems; then
+    tobrik_say "this host's kernel has no binfmt_misc (CONFIG_BINFMT_MISC), through which the i386 root's programs reach the emulator"
     return 1
   fi
-  if [[ -z ${TOBRIK_X86_HOST_BINFMT:-} ]] || grep -qw binfmt_misc /proc/filesystems; then
-    return 0
-  fi
-  tobrik_say "this host's kernel has no binfmt_misc (CONFIG_BINFMT_MISC), through which the i386 root's programs reach the emulator"
-  return 1
 }
 
 # Sets up what scripts/wine32 needs, once: a run after a complete setup checks the stamps in a moment; a
