@@ -272,20 +272,28 @@ tobrik_end_wine() {
 
 # ---- Cleanup ------------------------------------------------------------------------
 
-# tobrik_isolate ARGS...: starts the calling script again, with ARGS, as the first process of a PID
-# namespace and a mount namespace of its own with an empty /tmp. Everything the run starts (Xvfb, Wine,
-# the emulator) ends with that first process, and its mounts and the files it leaves in /tmp (the
-# Wine prefixes, the X socket, the wineserver's directory) go with the namespaces, however the run ends:
-# killed by any signal, the outer process takes the inner ones with it. Returns inside the namespaces.
-# A work tree under /tmp is mounted back at its own path. Xvfb still sees the displays of other
-# runs, whose sockets are also abstract ones outside /tmp, and takes a free number.
+# tobrik_isolate ARGS...: runs the calling script again, with ARGS, as the first process of a PID
+# namespace and a mount namespace of its own with an empty /tmp, and exits with its status. Everything the
+# run starts (Xvfb, Wine, the emulator) ends with that first process, and its mounts and the files it leaves
+# in /tmp (the Wine prefixes, the X socket, the wineserver's directory) go with the namespaces, however the
+# run ends: this process, killed by any signal, takes the namespaces' processes with it (unshare itself holds
+# off SIGINT and SIGTERM while its child runs, hence the parent-death signal and the traps here). Returns
+# inside the namespaces. A work tree under /tmp is mounted back at its own path. Xvfb still sees the
+# displays of other runs, whose sockets are also abstract ones outside /tmp, and takes a free number.
 tobrik_isolate() {
   (($$ == 1)) && return 0
-  local script
+  local script pid status=0 signal
   script=$(readlink -f "$0")
-  exec unshare --pid --fork --kill-child --mount --propagation private --mount-proc -- \
+  setpriv --pdeathsig KILL -- unshare --pid --fork --kill-child --mount --propagation private --mount-proc -- \
     bash -c "$(declare -f tobrik_private_tmp)"'; tobrik_private_tmp "$0" && exec "$@"' \
-    "$TOBRIK_ROOT" "$script" "$@"
+    "$TOBRIK_ROOT" "$script" "$@" <&0 &
+  pid=$!
+  for signal in INT TERM HUP; do
+    # shellcheck disable=SC2064 # the pid is known now
+    trap "kill -KILL $pid 2>/dev/null; trap - $signal; kill -$signal \$\$" "$signal"
+  done
+  wait "$pid" || status=$?
+  exit "$status"
 }
 
 # tobrik_private_tmp TREE: an empty /tmp in this mount namespace, with TREE at its own path if it lies there.
