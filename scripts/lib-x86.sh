@@ -203,9 +203,10 @@ tobrik_x86_make_root() {
 }
 
 # tobrik_x86_enter ROOT TREE QEMU COMMAND...: the inner step of scripts/wine32, run in the user and mount
-# namespace that it made: the emulator QEMU registered (none: the host's entry serves), the root given the host's /proc, /dev/shm and /tmp (the
-# X socket, the prefix, the wineserver's socket) and the work tree TREE at their own paths, then COMMAND
-# run in the root. The mounts go with the namespace.
+# namespace that it made: the emulator QEMU registered (none: the host's entry serves), the root given the
+# host's /proc, /dev (a root made in a user namespace has no device nodes of its own) and /tmp (the X
+# socket, the prefix, the wineserver's socket) and the work tree TREE at their own paths, then COMMAND run
+# in the root. The mounts go with the namespace.
 tobrik_x86_enter() {
   local root=$1 tree=$2 qemu=$3
   shift 3
@@ -214,7 +215,7 @@ tobrik_x86_enter() {
     return 1
   fi
   mount --rbind /proc "$root/proc"
-  mount --bind /dev/shm "$root/dev/shm"
+  mount --rbind /dev "$root/dev"
   mount --rbind /tmp "$root/tmp"
   mkdir -p "$root$tree"
   mount --bind "$tree" "$root$tree"
