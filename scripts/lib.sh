@@ -302,7 +302,8 @@ tobrik_private_tmp() {
   exec {fd}<"$tree"
   mount -t tmpfs -o mode=1777 tobrik-tmp /tmp || return 1
   if [[ $tree == /tmp/* ]]; then
-    mkdir -p "$tree" && mount --bind "/proc/self/fd/$fd" "$tree" || return 1
+    # The open directory, not its name, which now means the empty /tmp's.
+    mkdir -p "$tree" && mount --bind --no-canonicalize "/proc/self/fd/$fd" "$tree" || return 1
   fi
   exec {fd}<&-
 }
