@@ -284,6 +284,7 @@ tobrik_isolate() {
   (($$ == 1)) && return 0
   local script pid status=0 signal
   script=$(readlink -f "$0")
+  # shellcheck disable=SC2016 # expanded by the inner shell
   setpriv --pdeathsig KILL -- unshare --pid --fork --kill-child --mount --propagation private --mount-proc -- \
     bash -c "$(declare -f tobrik_private_tmp)"'; tobrik_private_tmp "$0" && exec "$@"' \
     "$TOBRIK_ROOT" "$script" "$@" <&0 &

@@ -20,7 +20,7 @@ ran=0
 # run FILTER: runs the cases of FILTER and adds them to `passed` or `failed`; sets `ran` (cases started so
 # far), `status` (the program's) and `finished` (whether it got to its summary).
 run() {
-  local case= started=$SECONDS line left rc out pid
+  local case='' started=$SECONDS line left rc out pid
   exec {out}< <(exec "${command[@]}" --gtest_filter="$1" --gtest_color=no 2>&1)
   pid=$!
   status=0 finished=0
