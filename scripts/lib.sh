@@ -166,36 +166,32 @@ TOBRIK_XVFB_DISPLAY=
 
 tobrik_pid_gone() { ! kill -0 "$1" 2>/dev/null; }
 
+# A display is taken if its lock file or socket is in /tmp, or, since a run may have a /tmp of its own
+# (tobrik_isolate), if another server holds its abstract socket, which all runs of this machine share.
 tobrik_display_free() {
-  [[ ! -e /tmp/.X$1-lock && ! -e /tmp/.X11-unix/X$1 ]]
+  [[ ! -e /tmp/.X$1-lock && ! -e /tmp/.X11-unix/X$1 ]] && ! grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix
 }
 
-tobrik_xvfb_ready() {
-  kill -0 "$TOBRIK_XVFB_PID" 2>/dev/null || return 2
-  xdpyinfo -display "$TOBRIK_XVFB_DISPLAY" >/dev/null 2>&1
-}
-
-# Starts a private Xvfb on the first free display from :91 up, waits until it answers
-# and exports DISPLAY. Another server may claim the same number between the probe and
-# the start; then Xvfb exits and the next number is tried.
+# Starts a private Xvfb on the first free display from :91 up and exports DISPLAY. Xvfb writes the number to
+# -displayfd once it listens on all its sockets; a server that finds one of them taken (another started
+# between the probe and the start) exits without writing, and the next number is tried. Asking the display
+# itself whether it answers would not do: a client may reach the other server through its abstract socket.
 tobrik_start_xvfb() {
-  local n i status
+  local n fd answer
   for ((n = 91; n < 200; n++)); do
     tobrik_display_free "$n" || continue
     TOBRIK_XVFB_DISPLAY=:$n
     printf '\n=== Xvfb %s\n' "$TOBRIK_XVFB_DISPLAY" >>"$TOBRIK_LOG"
-    Xvfb "$TOBRIK_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >>"$TOBRIK_LOG" 2>&1 </dev/null &
+    exec {fd}< <(exec Xvfb "$TOBRIK_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 \
+      3>&1 >>"$TOBRIK_LOG" 2>&1 </dev/null)
     TOBRIK_XVFB_PID=$!
-    for ((i = 0; i < 200; i++)); do # up to 10 s
-      status=0
-      tobrik_xvfb_ready || status=$?
-      if ((status == 0)); then
-        export DISPLAY=$TOBRIK_XVFB_DISPLAY
-        return 0
-      fi
-      ((status == 2)) && break # Xvfb gave up on this display number
-      sleep 0.05
-    done
+    answer=
+    read -r -t 10 -u "$fd" answer || true
+    exec {fd}<&-
+    if [[ $answer == "$n" ]]; then
+      export DISPLAY=$TOBRIK_XVFB_DISPLAY
+      return 0
+    fi
     tobrik_stop_xvfb
   done
   tobrik_say "could not start Xvfb on any display from :91 to :199"
