@@ -166,36 +166,32 @@ TOBRIK_XVFB_DISPLAY=
 
 tobrik_pid_gone() { ! kill -0 "$1" 2>/dev/null; }
 
+# A display is taken if its lock file or socket is in /tmp, or, since a run may have a /tmp of its own
+# (tobrik_isolate), if another server holds its abstract socket, which all runs of this machine share.
 tobrik_display_free() {
-  [[ ! -e /tmp/.X$1-lock && ! -e /tmp/.X11-unix/X$1 ]]
+  [[ ! -e /tmp/.X$1-lock && ! -e /tmp/.X11-unix/X$1 ]] && ! grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix
 }
 
-tobrik_xvfb_ready() {
-  kill -0 "$TOBRIK_XVFB_PID" 2>/dev/null || return 2
-  xdpyinfo -display "$TOBRIK_XVFB_DISPLAY" >/dev/null 2>&1
-}
-
-# Starts a private Xvfb on the first free display from :91 up, waits until it answers
-# and exports DISPLAY. Another server may claim the same number between the probe and
-# the start; then Xvfb exits and the next number is tried.
+# Starts a private Xvfb on the first free display from :91 up and exports DISPLAY. Xvfb writes the number to
+# -displayfd once it listens on all its sockets; a server that finds one of them taken (another started
+# between the probe and the start) exits without writing, and the next number is tried. Asking the display
+# itself whether it answers would not do: a client may reach the other server through its abstract socket.
 tobrik_start_xvfb() {
-  local n i status
+  local n fd answer
   for ((n = 91; n < 200; n++)); do
     tobrik_display_free "$n" || continue
     TOBRIK_XVFB_DISPLAY=:$n
     printf '\n=== Xvfb %s\n' "$TOBRIK_XVFB_DISPLAY" >>"$TOBRIK_LOG"
-    Xvfb "$TOBRIK_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >>"$TOBRIK_LOG" 2>&1 </dev/null &
+    exec {fd}< <(exec Xvfb "$TOBRIK_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 \
+      3>&1 >>"$TOBRIK_LOG" 2>&1 </dev/null)
     TOBRIK_XVFB_PID=$!
-    for ((i = 0; i < 200; i++)); do # up to 10 s
-      status=0
-      tobrik_xvfb_ready || status=$?
-      if ((status == 0)); then
-        export DISPLAY=$TOBRIK_XVFB_DISPLAY
-        return 0
-      fi
-      ((status == 2)) && break # Xvfb gave up on this display number
-      sleep 0.05
-    done
+    answer=
+    read -r -t 10 -u "$fd" answer || true
+    exec {fd}<&-
+    if [[ $answer == "$n" ]]; then
+      export DISPLAY=$TOBRIK_XVFB_DISPLAY
+      return 0
+    fi
     tobrik_stop_xvfb
   done
   tobrik_say "could not start Xvfb on any display from :91 to :199"
@@ -235,10 +231,12 @@ tobrik_temp_prefix() {
 }
 
 # Starts a persistent wineserver for WINEPREFIX and initialises the prefix, so each
-# later Wine process starts in a fraction of a second.
+# later Wine process starts in a fraction of a second. The server stays up while a
+# minute passes without a Wine process, far longer than the gap between two tests, and
+# then ends by itself: one whose script died does not outlive it for long.
 tobrik_start_wine() {
   tobrik_wine_env
-  tobrik_quiet "wineserver -p" "${TOBRIK_WINE_RUN[@]}" wineserver -p || return 1
+  tobrik_quiet "wineserver -p60" "${TOBRIK_WINE_RUN[@]}" wineserver -p60 || return 1
   TOBRIK_WINESERVER_STARTED=1
   local t0=$SECONDS
   tobrik_quiet "wineboot -i" timeout 180 "${TOBRIK_WINE_RUN[@]}" wine wineboot.exe -i || return 1
@@ -269,6 +267,43 @@ tobrik_end_wine() {
 }
 
 # ---- Cleanup ------------------------------------------------------------------------
+
+# tobrik_isolate ARGS...: runs the calling script again, with ARGS, as the first process of a PID
+# namespace and a mount namespace of its own with an empty /tmp, and exits with its status. Everything the
+# run starts (Xvfb, Wine, the emulator) ends with that first process, and its mounts and the files it leaves
+# in /tmp (the Wine prefixes, the X socket, the wineserver's directory) go with the namespaces, however the
+# run ends: this process, killed by any signal, takes the namespaces' processes with it (unshare itself holds
+# off SIGINT and SIGTERM while its child runs, hence the parent-death signal and the traps here). Returns
+# inside the namespaces. A work tree under /tmp is mounted back at its own path. Xvfb still sees the
+# displays of other runs, whose sockets are also abstract ones outside /tmp, and takes a free number.
+tobrik_isolate() {
+  (($$ == 1)) && return 0
+  local script pid status=0 signal
+  script=$(readlink -f "$0")
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  setpriv --pdeathsig KILL -- unshare --pid --fork --kill-child --mount --propagation private --mount-proc -- \
+    bash -c "$(declare -f tobrik_private_tmp)"'; tobrik_private_tmp "$0" && exec "$@"' \
+    "$TOBRIK_ROOT" "$script" "$@" <&0 &
+  pid=$!
+  for signal in INT TERM HUP; do
+    # shellcheck disable=SC2064 # the pid is known now
+    trap "kill -KILL $pid 2>/dev/null; trap - $signal; kill -$signal \$\$" "$signal"
+  done
+  wait "$pid" || status=$?
+  exit "$status"
+}
+
+# tobrik_private_tmp TREE: an empty /tmp in this mount namespace, with TREE at its own path if it lies there.
+tobrik_private_tmp() {
+  local tree=$1 fd
+  exec {fd}<"$tree"
+  mount -t tmpfs -o mode=1777 tobrik-tmp /tmp || return 1
+  if [[ $tree == /tmp/* ]]; then
+    # The open directory, not its name, which now means the empty /tmp's.
+    mkdir -p "$tree" && mount --bind --no-canonicalize "/proc/self/fd/$fd" "$tree" || return 1
+  fi
+  exec {fd}<&-
+}
 
 # Ends what the helpers above started, in reverse order; safe to run more than once.
 tobrik_cleanup() {

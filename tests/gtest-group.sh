@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Runs a group of cases of a GoogleTest program in one process, where a process start is dear (the 32-bit
+# build under the emulator), and then each case that failed once more in a process of its own: like
+# ctest's --repeat until-pass:2 for a test per case, only a case that fails twice fails the group, and its
+# second run is as alone as it would be there.
+#   gtest-group.sh CASE-SECONDS FILTER COMMAND...
+# COMMAND runs the program (e.g. scripts/wine32 e2e_tests.exe) and gets --gtest_filter. The program's own
+# output passes through, so each case's result stays in ctest's log. A case that runs longer than
+# CASE-SECONDS ends the program; like a crash, that fails the case, and the cases after it run in a next
+# process.
+set -uo pipefail
+
+limit=$1 filter=$2
+shift 2
+command=("$@")
+passed=()
+failed=()
+ran=0
+
+# run FILTER: runs the cases of FILTER and adds them to `passed` or `failed`; sets `ran` (cases started so
+# far), `status` (the program's) and `finished` (whether it got to its summary).
+run() {
+  local case='' started=$SECONDS line left rc out pid
+  exec {out}< <(exec "${command[@]}" --gtest_filter="$1" --gtest_color=no 2>&1)
+  pid=$!
+  status=0 finished=0
+  while :; do
+    left=$((started + limit - SECONDS)) rc=142
+    ((left <= 0)) || { IFS= read -r -t "$left" -u "$out" line && rc=0 || rc=$?; }
+    if ((rc != 0)); then
+      if ((rc > 128)); then
+        printf '%s: %s ran longer than %s s; ending the program\n' "${0##*/}" "${case:-the program}" "$limit"
+        kill "$pid" 2>/dev/null
+        status=124
+      fi
+      break
+    fi
+    line=${line%$'\r'} # Wine's console writes CRLF
+    printf '%s\n' "$line"
+    case $line in
+    '[ RUN      ] '*)
+      case=${line#'[ RUN      ] '}
+      started=$SECONDS
+      ran=$((ran + 1))
+      ;;
+    '[       OK ] '* | '[  FAILED  ] '*)
+      if [[ -n $case ]]; then
+        if [[ $line == '[       OK ]'* ]]; then passed+=("$case"); else failed+=("$case"); fi
+      fi
+      case=
+      started=$SECONDS
+      ;;
+    '[==========] '*' ran.'*) finished=1 ;;
+    esac
+  done
+  [[ -z $case ]] || failed+=("$case") # the case that crashed or ran too long
+  exec {out}<&-
+  rc=0
+  wait "$pid" || rc=$?
+  ((status != 0)) || status=$rc
+}
+
+run "$filter"
+if ((status == 0 && ran == 0)); then
+  printf '%s: no case matches %s\n' "${0##*/}" "$filter"
+  exit 1
+fi
+# A program that crashed, ran too long or did not start leaves cases unrun: they run in a next process.
+while ((status != 0 && !finished)); do
+  before=$ran
+  done_cases=("${passed[@]}" "${failed[@]}")
+  rest=$filter
+  ((${#done_cases[@]} == 0)) || rest+=-$(
+    IFS=:
+    printf '%s' "${done_cases[*]}"
+  )
+  printf '%s: the program ended with %s before its last case; running the rest\n' "${0##*/}" "$status"
+  run "$rest"
+  ((ran > before)) || break
+done
+if ((status != 0 && ${#failed[@]} == 0)); then
+  printf '%s: the program ended with %s, with no case failed\n' "${0##*/}" "$status"
+  exit 1
+fi
+
+result=0
+first=("${failed[@]}")
+for case in "${first[@]}"; do
+  printf '%s: %s failed; running it once more, alone\n' "${0##*/}" "$case"
+  run "$case"
+  ((status == 0 && finished)) || result=1
+done
+exit "$result"
