@@ -19,17 +19,13 @@ constexpr DWORD kOverlayShownTimeoutMs = 5000;
 constexpr DWORD kPollStepMs = 10;
 
 // Polls until an overlay window is there (`present`) or is not, at most `timeoutMs`; true when it came
-// to that. While `process` is given, its end also ends the wait. `step`, when given, runs at every poll.
-bool WaitForOverlay(bool present, DWORD timeoutMs, HANDLE process = nullptr,
-                    const std::function<void()>& step = nullptr) {
+// to that. While `process` is given, its end also ends the wait.
+bool WaitForOverlay(bool present, DWORD timeoutMs, HANDLE process = nullptr) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     HWND overlay = nullptr;
     while ((FindOverlayWindow(overlay) != FALSE) != present) {
         if (::GetTickCount64() >= deadline) {
             return false;
-        }
-        if (step) {
-            step();
         }
         if (process == nullptr) {
             ::Sleep(kPollStepMs);
@@ -40,7 +36,7 @@ bool WaitForOverlay(bool present, DWORD timeoutMs, HANDLE process = nullptr,
     return true;
 }
 
-void StartOverlay(const std::string& executablePath, const std::function<void()>& waitStep) {
+void StartOverlay(const std::string& executablePath) {
     const std::string commandLine = OverlayCommandLine(executablePath);
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');
@@ -54,7 +50,7 @@ void StartOverlay(const std::string& executablePath, const std::function<void()>
         ::CloseHandle(process.hThread);
         // Until the new overlay carries its title, a toggle would not find it and would start a second
         // one; so the start returns once the window is there, or once the process has ended without it.
-        WaitForOverlay(true, kOverlayShownTimeoutMs, process.hProcess, waitStep);
+        WaitForOverlay(true, kOverlayShownTimeoutMs, process.hProcess);
         ::CloseHandle(process.hProcess);
     }
 }
@@ -75,18 +71,18 @@ void RestartOverlay() {
     RestartOverlayFrom(ModuleFileName());
 }
 
-void ToggleOverlayFrom(const std::string& executablePath, const std::function<void()>& waitStep) {
+void ToggleOverlayFrom(const std::string& executablePath) {
     HWND overlay = nullptr;
     if (FindOverlayWindow(overlay)) {
         DWORD_PTR result = 0;
         // The overlay's window goes only after its modal loop has ended; until then a toggle would take
         // it for a running overlay and close it again instead of starting one.
         if (::SendMessageTimeoutA(overlay, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseTimeoutMs, &result)) {
-            WaitForOverlay(false, kOverlayGoneTimeoutMs, nullptr, waitStep);
+            WaitForOverlay(false, kOverlayGoneTimeoutMs);
         }
         return;
     }
-    StartOverlay(executablePath, waitStep);
+    StartOverlay(executablePath);
 }
 
 void RestartOverlayFrom(const std::string& executablePath) {

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 // Hands out the top-level window carrying the overlay title (null when there is none) and says whether
@@ -17,7 +16,6 @@ void ToggleOverlay();
 // nothing when no overlay runs.
 void RestartOverlay();
 
-// The same two operations with the overlay started from `executablePath`. The toggle calls `waitStep`, when
-// given, at every step of its waits for the overlay's window to come or go, about every 10 ms.
-void ToggleOverlayFrom(const std::string& executablePath, const std::function<void()>& waitStep = nullptr);
+// The same two operations with the overlay started from `executablePath`.
+void ToggleOverlayFrom(const std::string& executablePath);
 void RestartOverlayFrom(const std::string& executablePath);

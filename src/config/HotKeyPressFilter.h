@@ -1,53 +1,67 @@
 // Tells the first hot-key message of a press from those the keyboard's auto-repeat sends while the
 // combination stays held. Where the system drops those repeats itself (MOD_NOREPEAT honoured) every
-// message is a press, whatever happened before. Where it does not, the hot key's own key is looked at from
-// a press taken until it has been seen up: a message is a new press only if the key was seen up after the
-// press taken last and before the message was sent. Messages may be judged long after they were sent (the
-// queue waits while an overlay starts), so the looks are kept with their times until then. The times
-// compared lie no more than a queue's worth of messages apart, so neither the tick count's wrap nor the
-// idle time between presses matters.
+// message is a press, whatever happened before. Where it does not, a message is a new press when
+// - it came sooner after the press taken last than any keyboard starts repeating, or
+// - the hot key's own key was seen up after the press taken last and before the message was sent, or
+// - it came longer after the message before it than any keyboard waits between two repeats,
+// and a repeat otherwise. The key is looked at from a press taken until it has been seen up and every
+// message sent before has been judged. Messages may be judged long after they were sent (the queue waits
+// while an overlay starts or goes), so the looks are kept with their times until then.
+//
+// Times are 64-bit tick counts; the 32-bit message time is placed just before the moment the message is
+// judged, so neither the 49.7-day wrap nor any idle time between presses enters a comparison.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
 class CHotKeyPressFilter {
 public:
+    // No keyboard repeats sooner after its press: Windows' shortest keyboard delay. X servers default to
+    // 500 to 660 ms.
+    static constexpr ULONGLONG kRepeatDelayMs = 250;
+    // No keyboard waits longer between the messages of one held key.
+    static constexpr ULONGLONG kLongestRepeatGapMs = 10000;
+
     CHotKeyPressFilter() = default;
 
     // Forgets the press taken last. `repeatsArrive` says whether the system sends repeats at all.
     void Reset(bool repeatsArrive) { *this = CHotKeyPressFilter(repeatsArrive); }
 
-    // A hot-key message sent at `time`: true when it begins a new press, which is then the one taken last;
-    // false for what may be a repeat of the press taken last.
-    bool TakePress(DWORD time) {
+    // A hot-key message with message time `messageTime`, judged at tick `now`: true when it begins a new
+    // press, which is then the one taken last; false for a repeat of the press taken last.
+    bool TakePress(DWORD messageTime, ULONGLONG now) {
         if (!m_repeatsArrive) {
             return true;
         }
-        if (m_watching && (m_seenUp.empty() || !IsAfter(time, m_seenUp.front()))) {
+        const ULONGLONG sent = SentAt(messageTime, now);
+        const bool press = !m_watching || sent < m_pressedAt + kRepeatDelayMs ||
+                           sent > m_lastMessageAt + kLongestRepeatGapMs ||
+                           (!m_seenUp.empty() && m_seenUp.front() < sent);
+        m_lastMessageAt = sent;
+        if (!press) {
             return false;
         }
-        if (!m_watching) {
-            m_watching = true;
-            m_lastSeenUp = false;
+        m_watching = true;
+        m_pressedAt = sent;
+        // Only looks after this press can tell about the next message.
+        m_seenUp.erase(m_seenUp.begin(), std::upper_bound(m_seenUp.begin(), m_seenUp.end(), sent));
+        if (m_lastLookAt <= sent) {
+            m_lastSeenUp = false;  // nothing seen since: down from the press on
         }
-        // Only looks after this press can tell its release.
-        std::size_t kept = 0;
-        while (kept < m_seenUp.size() && !IsAfter(m_seenUp[kept], time)) {
-            ++kept;
-        }
-        m_seenUp.erase(m_seenUp.begin(), m_seenUp.begin() + static_cast<std::ptrdiff_t>(kept));
         return true;
     }
 
-    // The key was seen down or up at tick `time`.
-    void KeySeen(bool down, DWORD time) {
+    // The key was seen down or up at tick `time`; looks come in the order they were taken.
+    void KeySeen(bool down, ULONGLONG time) {
         if (!m_watching) {
             return;
         }
         m_lastSeenUp = !down;
+        m_lastLookAt = time;
         if (!down && m_seenUp.size() < kLooksKept) {
             m_seenUp.push_back(time);
         }
@@ -68,8 +82,12 @@ public:
 private:
     explicit CHotKeyPressFilter(bool repeatsArrive) : m_repeatsArrive(repeatsArrive) {}
 
-    // Only for times a few seconds apart, which lie on either side of each other whatever the wrap.
-    static bool IsAfter(DWORD a, DWORD b) { return static_cast<LONG>(a - b) > 0; }
+    // The tick at which a message was sent: its 32-bit time is the tick count's low half, and it was sent
+    // less than 24.8 days before it is judged. A time a little ahead of `now` counts as now.
+    static ULONGLONG SentAt(DWORD messageTime, ULONGLONG now) {
+        const DWORD age = static_cast<DWORD>(now) - messageTime;
+        return age < 0x80000000u && age <= now ? now - age : now;
+    }
 
     // More than the longest toggle takes at one look every 10 ms; later looks are dropped, which can only
     // cost a press, never take a repeat.
@@ -78,5 +96,8 @@ private:
     bool m_repeatsArrive = false;
     bool m_watching = false;
     bool m_lastSeenUp = false;
-    std::vector<DWORD> m_seenUp;  // times the key was seen up after the press taken last, oldest first
+    ULONGLONG m_pressedAt = 0;      // when the press taken last was sent
+    ULONGLONG m_lastMessageAt = 0;  // when the message judged last was sent
+    ULONGLONG m_lastLookAt = 0;
+    std::vector<ULONGLONG> m_seenUp;  // times the key was seen up after the press taken last, oldest first
 };

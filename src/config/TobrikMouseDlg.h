@@ -6,6 +6,7 @@
 
 #include "config/ColorStatic.h"
 #include "config/HotKeyPressFilter.h"
+#include "config/KeyWatcher.h"
 #include "framework/Dialog.h"
 #include "framework/HotKeyCtrl.h"
 #include "framework/Menu.h"
@@ -62,8 +63,8 @@ private:
     void RegisterStoredHotKey();
     void OnAssignHotKey();
     void OnClearHotKey();
-    // The key of the press taken last, looked at while that press is watched.
-    void WatchHotKey();
+    // Hands what the key watcher saw of the hot key's key to the press filter.
+    void TakeKeyLooks();
     void OnKeyWatchTimer(UINT_PTR timerId);
 
     // The notification-area icon and its menu.
@@ -87,6 +88,6 @@ private:
     CMenu m_nextTrayMenu;
     bool m_trayMenuOpen = false;
     CHotKeyPressFilter m_hotKeyPresses;
-    UINT m_watchedKey = 0;
+    CKeyWatcher m_keyWatcher;
     unsigned m_pressesPending = 0;  // taken while more hot-key messages waited, not yet toggled
 };

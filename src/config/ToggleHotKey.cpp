@@ -3,14 +3,13 @@
 #include "config/TobrikMouseDlg.h"
 
 #include "app/OverlayControl.h"
-#include "framework/Module.h"
 #include "settings/HotKeySettings.h"
 
 namespace {
 // Keyboard auto-repeat of a held combination sends no further hot-key messages. Windows Vista does not
 // know the flag and refuses a registration that carries it.
 constexpr UINT kModNoRepeat = 0x4000;
-// While a press is watched, the key is looked at this often: a release is seen within this time.
+// While a press is watched, the looks at its key are taken this often.
 constexpr UINT kKeyWatchPeriodMs = 10;
 
 const char kHotKeyRefusedText[] =
@@ -40,29 +39,32 @@ void CTobrikMouseDlg::RegisterStoredHotKey() {
     const bool registered =
         noRepeat || (key != 0 && ::RegisterHotKey(m_hWnd, kToggleHotKeyId, storedFlags, key));
     KillTimer(kKeyWatchTimerId);
+    m_keyWatcher.Stop();
+    // The key of the registered combination is the one looked at; a hot-key message's own fields are not
+    // read, so a message posted by another program cannot change it.
+    m_keyWatcher.SetKey(key);
     m_hotKeyPresses.Reset(registered && RepeatsArrive(noRepeat));
     if (key != 0 && !registered) {
         MessageBox(kHotKeyRefusedText, nullptr, MB_OK | MB_ICONERROR);
     }
 }
 
-// Looks at the key of the press taken last, and only while that press is watched: the system's state of
-// that one key, not the keyboard's input.
-void CTobrikMouseDlg::WatchHotKey() {
-    if (m_hotKeyPresses.Watching()) {
-        m_hotKeyPresses.KeySeen(::GetAsyncKeyState(static_cast<int>(m_watchedKey)) < 0, ::GetTickCount());
+void CTobrikMouseDlg::TakeKeyLooks() {
+    for (const KeyLook& look : m_keyWatcher.TakeLooks()) {
+        m_hotKeyPresses.KeySeen(look.down, look.time);
     }
 }
 
-// Timer messages come only when no other message waits, so every hot-key message sent before the last
-// look at the key has been judged by now.
+// Timer messages come only when no other message waits, so every hot-key message sent before the looks
+// taken at the last message has been judged by now.
 void CTobrikMouseDlg::OnKeyWatchTimer(UINT_PTR timerId) {
     if (timerId != kKeyWatchTimerId) {
         return;
     }
     m_hotKeyPresses.QueueEmptied();
-    WatchHotKey();
+    TakeKeyLooks();
     if (!m_hotKeyPresses.Watching()) {
+        m_keyWatcher.Stop();
         KillTimer(kKeyWatchTimerId);
     }
 }
@@ -82,11 +84,14 @@ void CTobrikMouseDlg::OnClearHotKey() {
 
 LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HOTKEY) {
-        if (m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()))) {
-            m_watchedKey = HIWORD(lParam);
-            WatchHotKey();
+        TakeKeyLooks();
+        if (m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()), ::GetTickCount64())) {
             if (m_hotKeyPresses.Watching()) {
                 SetTimer(kKeyWatchTimerId, kKeyWatchPeriodMs);
+                if (!m_keyWatcher.Start()) {
+                    // Nothing can look at the key: every message counts as a press rather than none.
+                    m_hotKeyPresses.Reset(false);
+                }
             }
             ++m_pressesPending;
         }
@@ -98,8 +103,7 @@ LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lPara
             const bool odd = m_pressesPending % 2 != 0;
             m_pressesPending = 0;
             if (odd) {
-                // The key is still looked at meanwhile, so that its release is seen when it happens.
-                ToggleOverlayFrom(ModuleFileName(), [this] { WatchHotKey(); });
+                ToggleOverlay();
             }
         }
     }

@@ -3,6 +3,7 @@
 // presses told from its repeats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -98,11 +99,12 @@ TEST_F(ColorSwatchTest, OtherControlsGetTheParentsDefault) {
     EXPECT_NE(ParentAnswer(), answer);
 }
 
-// In the order the dialog handles them: hot-key messages ('P', with the message's time), looks at the key
-// ('D' down, 'U' up, at tick times) and the queue running empty ('E').
+// In the order the dialog handles them: hot-key messages ('P', sent at `time`, judged at the latest time
+// seen so far), looks at the key ('D' down, 'U' up) and the queue running empty ('E'). Times are 64-bit
+// ticks; a message carries their low 32 bits.
 struct KeyEvent {
     char kind;
-    DWORD time;
+    ULONGLONG time;
     bool expected = false;  // 'P': taken; 'E': the key still watched
 };
 
@@ -112,80 +114,90 @@ struct PressCase {
     std::vector<KeyEvent> events;
 };
 
-constexpr unsigned long long kDayMs = 24 * 60 * 60 * 1000;
+constexpr ULONGLONG kDayMs = 24 * 60 * 60 * 1000;
+constexpr ULONGLONG kWrap = 0x100000000;
 
-// A press let go, then after `gapMs` of nothing a press held long enough for a repeat. The first press
-// lies shortly before the tick count's wrap, so every gap of more than a few seconds crosses it.
-PressCase PressAfterIdleGap(const char* name, unsigned long long gapMs) {
-    // Message times count the milliseconds modulo 2^32.
-    const DWORD first = 0xFFFFF000, next = static_cast<DWORD>(first + 90 + gapMs);
+// A press whose release nobody saw (the machine slept, say), then after `gapMs` another press. The first
+// lies shortly before the tick count's wrap.
+PressCase PressAfterMissedRelease(const char* name, ULONGLONG gapMs) {
+    const ULONGLONG first = kWrap - 0x1000;
     return {name,
             true,
-            {{'P', first, true},
-             {'U', first + 40},
-             {'E', first + 70, false},
-             {'P', next, true},
-             {'D', next + 5},
-             {'P', next + 33, false}}};
+            {{'P', first, true}, {'D', first + 10}, {'E', first + 20, true}, {'P', first + gapMs, true}}};
 }
 
 const std::vector<PressCase> kPressCases = {
-    {"RepeatsOfAHeldKey", true, {{'P', 0, true}, {'D', 10}, {'P', 33, false}, {'D', 40}, {'P', 66, false}}},
-    {"ReleaseBetween", true, {{'P', 0, true}, {'U', 10}, {'P', 60, true}}},
-    {"HeldKeyStaysWatched", true, {{'P', 0, true}, {'D', 5}, {'E', 35, true}, {'P', 40, false}}},
-    // While an overlay starts, the key is looked at but hot-key messages wait in the queue.
+    // A keyboard repeats no sooner than 250 ms after the press.
+    {"RepeatsOfAHeldKey",
+     true,
+     {{'P', 0, true}, {'D', 10}, {'P', 500, false}, {'D', 510}, {'P', 533, false}}},
+    {"ReleaseBetween", true, {{'P', 0, true}, {'U', 10}, {'P', 600, true}}},
+    {"HeldKeyStaysWatched", true, {{'P', 0, true}, {'D', 5}, {'E', 35, true}, {'P', 500, false}}},
+    // A tap comes before the look that would have seen the last one let go.
+    {"TapsBetweenTwoLooks", true, {{'P', 0, true}, {'D', 1}, {'U', 61}, {'P', 60, true}}},
+    // While an overlay starts nobody looks, and the messages wait in the queue.
+    {"TapsJudgedLate",
+     true,
+     {{'P', 0, true}, {'D', 1}, {'U', 12}, {'U', 600}, {'P', 150, true}, {'P', 300, true}, {'P', 450, true}}},
+    {"RepeatsJudgedLate",
+     true,
+     {{'P', 0, true},
+      {'D', 5},
+      {'D', 250},
+      {'U', 700},
+      {'P', 280, false},
+      {'P', 313, false},
+      {'U', 720},
+      {'E', 730, false},
+      {'P', 800, true}}},
     {"MessagesJudgedLate",
      true,
      {{'P', 0, true},
       {'D', 5},
-      {'U', 105},
-      {'U', 200},
-      {'U', 400},
-      {'P', 33, false},
-      {'P', 66, false},
-      {'P', 150, true},
+      {'U', 405},
+      {'U', 500},
+      {'P', 300, false},
+      {'P', 333, false},
+      {'P', 450, true},
+      {'P', 600, true},
       {'U', 610},
-      {'P', 165, false},
-      {'P', 300, true},
       {'E', 620, false},
       {'P', 700, true}}},
-    {"AcrossTheTickCountWrap",
+    {"RepeatAcrossTheTickCountWrap",
      true,
-     {{'P', 0xFFFFFFF0, true},
-      {'D', 0xFFFFFFF8},
-      {'P', 0x2, false},
-      {'U', 0x5},
-      {'P', 0x3, false},
-      {'P', 0x20, true}}},
-    {"PressJustAfterTheWrap", true, {{'P', 0xFFFFFFC0, true}, {'U', 0xFFFFFFE0}, {'P', 0x1, true}}},
-    {"PressJustBeforeTheWrap",
+     {{'P', kWrap - 0x100, true},
+      {'D', kWrap - 0xF8},
+      {'P', kWrap + 0x10, false},
+      {'U', kWrap + 0x20},
+      {'P', kWrap + 0x30, true}}},
+    {"LookBeforeTheWrapPressAfter",
      true,
-     {{'P', 0xFFFFFFFE, true}, {'D', 0x8}, {'U', 0x30}, {'E', 0x50, false}, {'P', 0x90, true}}},
-    PressAfterIdleGap("OneSecondIdle", 1000),
-    PressAfterIdleGap("24Point8DaysIdle", kDayMs * 248 / 10),
-    PressAfterIdleGap("24Point9DaysIdle", kDayMs * 249 / 10),
-    PressAfterIdleGap("25DaysIdle", kDayMs * 25),
-    PressAfterIdleGap("30DaysIdle", kDayMs * 30),
-    PressAfterIdleGap("49Point7DaysIdle", kDayMs * 497 / 10),
-    PressAfterIdleGap("60DaysIdle", kDayMs * 60),
+     {{'P', kWrap - 0x400, true}, {'D', kWrap - 0x3FB}, {'U', kWrap - 0x10}, {'P', kWrap + 0x5, true}}},
+    PressAfterMissedRelease("MissedReleaseThenAMinute", 60 * 1000),
+    PressAfterMissedRelease("MissedReleaseThen24Point9Days", kDayMs * 249 / 10),
+    // 49.7 days and 5 s: five seconds apart in the 32-bit message time.
+    PressAfterMissedRelease("MissedReleaseThenTheWrapAnd5s", kWrap + 5000),
     // Where the system drops the repeats itself, a release never seen costs no press.
     {"MissedReleaseWhereRepeatsAreDropped",
      false,
-     {{'P', 0, true}, {'D', 10}, {'E', 20, false}, {'P', static_cast<DWORD>(30 * kDayMs), true}}},
+     {{'P', 0, true}, {'D', 10}, {'E', 20, false}, {'P', 30 * kDayMs, true}}},
 };
 
 TEST(HotKeyPressFilterTest, TakesAPressOnlyAfterItsKeyWasSeenUp) {
     for (const PressCase& c : kPressCases) {
         CHotKeyPressFilter filter;
         filter.Reset(c.repeatsArrive);
+        ULONGLONG now = 0;
         for (const KeyEvent& event : c.events) {
+            now = std::max(now, event.time);
             if (event.kind == 'P') {
-                EXPECT_EQ(event.expected, filter.TakePress(event.time)) << c.name << " at " << event.time;
+                EXPECT_EQ(event.expected, filter.TakePress(static_cast<DWORD>(event.time), now))
+                    << c.name << " at " << event.time;
             } else if (event.kind == 'E') {
                 filter.QueueEmptied();
                 EXPECT_EQ(event.expected, filter.Watching()) << c.name << " watching at " << event.time;
             } else {
-                filter.KeySeen(event.kind == 'D', event.time);
+                filter.KeySeen(event.kind == 'D', now);
             }
         }
     }
