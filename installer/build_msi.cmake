@@ -43,11 +43,15 @@ string(APPEND inputs "source=${hash};condition=${autostart_condition}")
 string(UUID product_code NAMESPACE ${upgrade_code} NAME "Tobrik Mouse ${VERSION} ${ARCH}" TYPE SHA1 UPPER)
 string(UUID package_code NAMESPACE ${product_code} NAME "${inputs}" TYPE SHA1 UPPER)
 
-# wixl stamps the package with the time it runs; faketime makes that the source date. The cabinet's file dates
-# must stay the staged files' own: newer libfaketime (Debian 13) also shifts the times stat reports by the
-# faked clock's offset, which would give the files a date that depends on when the build ran.
+# wixl stamps the package with the time it runs; faketime makes that the source date. The clock stands still
+# there: one that starts at the source date and runs ("@") gave a later second to a wixl that took over a
+# second to get there on a busy machine. The cabinet's file dates must stay the staged files' own: newer
+# libfaketime (Debian 13) also shifts the times stat reports by the faked clock's offset, which would give
+# the files a date that depends on when the build ran.
 if(FAKETIME)
-  set(at_source_date NO_FAKE_STAT=1 ${FAKETIME} "@${EPOCH}")
+  set(ENV{SOURCE_DATE_EPOCH} ${EPOCH})
+  string(TIMESTAMP source_date "%Y-%m-%d %H:%M:%S" UTC)
+  set(at_source_date NO_FAKE_STAT=1 ${FAKETIME} -f "${source_date}")
 endif()
 file(REMOVE "${OUTPUT}")
 execute_process(

@@ -21,7 +21,8 @@ i686-w64-mingw32-windres binutils-mingw-w64-i686
 /usr/src/googletest/CMakeLists.txt googletest
 '
 # The release packages and the installer tests: the ZIP, the Windows Installer package (wixl, with
-# msitools' msibuild to finish it and faketime to date it), their checks.
+# msitools' msibuild to finish it and faketime to date it), their checks; signing them, and reading the
+# winget manifest back.
 # shellcheck disable=SC2034
 TOBRIK_PACKAGE_TOOLS='
 zip zip
@@ -30,6 +31,9 @@ msibuild msitools
 msiinfo msitools
 faketime faketime
 sha256sum coreutils
+osslsigncode osslsigncode
+openssl openssl
+- python3-yaml
 '
 # Wine only recommends its fonts and the X extension libraries that its X11 driver loads
 # when present; without them dialogs get other metrics and layered windows, the cursor and
