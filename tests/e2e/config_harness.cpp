@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace e2e {
 
@@ -89,10 +90,10 @@ bool ClickButton(HWND window, int id) {
 }
 
 bool ClickAt(Position position) {
-    INPUT inputs[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+    std::vector<INPUT> inputs = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    return MoveCursorTo(position) && SendInput(2, inputs, sizeof(INPUT)) == 2;
+    return MoveCursorTo(position) && SendInputs(std::move(inputs));
 }
 
 bool FocusControl(HWND dialog, int id) {

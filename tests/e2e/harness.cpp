@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iomanip>
 #include <sstream>
+#include <utility>
 
 namespace e2e {
 
@@ -235,8 +236,14 @@ bool PressKeys(const std::vector<WORD>& keys, Keystroke stroke) {
     if (stroke != Keystroke::Down) {
         std::for_each(keys.rbegin(), keys.rend(), [&](WORD key) { add(key, KEYEVENTF_KEYUP); });
     }
+    return SendInputs(std::move(inputs));
+}
+
+bool SendInputs(std::vector<INPUT> inputs) {
     const UINT count = static_cast<UINT>(inputs.size());
-    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+    UINT sent = 0;
+    WaitUntil([&] { return (sent = SendInput(count, inputs.data(), sizeof(INPUT))) != 0; }, kMoveTimeoutMs);
+    return sent == count;
 }
 
 Extent WindowSize(HWND window) {

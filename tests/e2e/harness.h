@@ -129,6 +129,10 @@ bool BringToForeground(HWND window);
 // (and extended-key flags) a keyboard sends; or only presses them (a key held down sends its press again
 // as it repeats), or only releases them.
 enum class Keystroke { PressAndRelease, Down, Up };
+// SendInput of all the inputs at once. Wine 10 refuses injected input (nothing sent) while the calling
+// thread's desktop is not yet the input desktop, as just after the last program of the prefix has gone and
+// the desktop's process starts again; such a refusal is retried for a while.
+bool SendInputs(std::vector<INPUT> inputs);
 bool PressKeys(const std::vector<WORD>& keys, Keystroke stroke = Keystroke::PressAndRelease);
 bool MoveCursorTo(Position position);  // SetCursorPos, then waits until GetCursorPos agrees
 bool HoldCursorAt(Position position);  // if it is not, puts the pointer there again
