@@ -24,12 +24,16 @@ declare -A reason=() # each failed case's first failure
 # a Windows program's process detached from its parent, so only the mark finds them all.
 mark=$$.$RANDOM
 
-# end_started: ends every process of the program and what it started that is still there, and names them.
+# end_started: ends every process of the program and what it started that is still there, and names them;
+# not Wine's own (its desktop, its services), which a program starts when it needs them and which serve the
+# programs of the groups after it.
 end_started() {
-  local file pid
+  local file pid program
   while IFS= read -r file; do
     pid=${file#/proc/} pid=${pid%/environ}
-    printf '%s: ending %s, left behind\n' "${0##*/}" "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
+    program=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)
+    [[ ${program,,} != *"c:\\windows\\"* ]] || continue
+    printf '%s: ending %s, left behind\n' "${0##*/}" "$program"
     kill -KILL "$pid" 2>/dev/null
   done < <(grep -lszxF "TOBRIK_GROUP_RUN=$mark" /proc/[0-9]*/environ)
 }
