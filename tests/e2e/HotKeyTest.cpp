@@ -231,9 +231,11 @@ TEST_P(E2eHotKeyAssign, StoresRegistersAndToggles) {
     if (param.hide != Hide::No) {
         // Under Wine the dialog manager shows a modal dialog once more when its queue first runs empty, which
         // for a dialog active since its start happens only when it first loses the activation: a hide before
-        // that would be undone.
+        // that would be undone. The process is idle from then on; a fast test brings the dialog back before.
         OwnWindow elsewhere("elsewhere", {700, 500, 900, 700});
-        ASSERT_TRUE(elsewhere.BringToForeground() && BringToForeground(dialog));
+        ASSERT_TRUE(elsewhere.BringToForeground());
+        ASSERT_TRUE(WaitForProcessIdle(dialog_->Id(), kStartTimeoutMs)) << "the dialog never went idle";
+        ASSERT_TRUE(BringToForeground(dialog));
     }
     if (param.hide == Hide::ToTray) {
         ASSERT_TRUE(SendToControl(dialog, IDC_HIDE_TO_TRAY, BM_CLICK));

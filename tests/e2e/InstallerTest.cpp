@@ -140,8 +140,8 @@ struct Package {
 constexpr Package kShipped{TOBRIK_TEST_PACKAGE, TOBRIK_TEST_VERSION};
 constexpr Package kNext{TOBRIK_TEST_UPGRADE_PACKAGE, TOBRIK_TEST_UPGRADE_VERSION};
 
-// One package installed, then another over it, each with the given properties and the sign-in entry expected
-// after it. An older package over a newer one is refused and changes nothing.
+// One package installed, then another (or the same one again) over it, each with the given properties and the
+// sign-in entry expected after it. An older package over a newer one is refused and changes nothing.
 struct InstallCase {
     const char* name;
     Package first;
@@ -276,12 +276,14 @@ TEST_P(E2eInstaller, InstallUpgradeStartAndRemove) {
 
 INSTANTIATE_TEST_SUITE_P(
     , E2eInstaller,
-    ::testing::Values(InstallCase{"UpgradeWithoutSignIn", kShipped, "", false, kNext, "", false, false},
-                      InstallCase{"UpgradeKeepsSignIn", kShipped, "AUTOSTART=1", true, kNext, "", true,
-                                  false},
-                      InstallCase{"UpgradeRemovesSignIn", kShipped, "AUTOSTART=1", true, kNext, "AUTOSTART=0",
-                                  false, false},
-                      InstallCase{"DowngradeRefused", kNext, "AUTOSTART=1", true, kShipped, "", true, true}),
+    ::testing::Values(
+        InstallCase{"UpgradeWithoutSignIn", kShipped, "", false, kNext, "", false, false},
+        InstallCase{"UpgradeKeepsSignIn", kShipped, "AUTOSTART=1", true, kNext, "", true, false},
+        InstallCase{"UpgradeRemovesSignIn", kShipped, "AUTOSTART=1", true, kNext, "AUTOSTART=0", false,
+                    false},
+        // The same package again: one entry stays, and so does the sign-in entry it asks for.
+        InstallCase{"SamePackageAgain", kShipped, "AUTOSTART=1", true, kShipped, "AUTOSTART=1", true, false},
+        InstallCase{"DowngradeRefused", kNext, "AUTOSTART=1", true, kShipped, "", true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

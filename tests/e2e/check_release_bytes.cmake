@@ -2,7 +2,7 @@
 # SHA-256 the release recorded in SHA256SUMS, and the program its tests start is the TobrikMouse.exe inside
 # that package and inside the release's ZIP.
 #   cmake -DMSIEXTRACT=msiextract -DPROGRAM=<started TobrikMouse.exe> -DPACKAGE=<installed .msi>
-#         -DRELEASE=<scripts/release's folder> -P check_release_bytes.cmake
+#         -DRELEASE=<scripts/release's folder> -DZIP=<the release's ZIP> -P check_release_bytes.cmake
 cmake_minimum_required(VERSION 3.21)
 
 # recorded_sha256(OUT NAME): the SHA-256 that SHA256SUMS holds for the file NAME.
@@ -16,6 +16,9 @@ endfunction()
 
 # expect_same_sha256(WHAT FILE EXPECTED)
 function(expect_same_sha256 what file expected)
+  if(NOT EXISTS "${file}")
+    message(FATAL_ERROR "${what}: there is no ${file}")
+  endif()
   file(SHA256 "${file}" actual)
   if(NOT actual STREQUAL expected)
     message(FATAL_ERROR "${what}: ${file} has SHA-256 ${actual}, not the release's ${expected}")
@@ -32,13 +35,13 @@ file(REMOVE_RECURSE "${work}")
 file(MAKE_DIRECTORY "${work}/msi" "${work}/zip")
 execute_process(COMMAND ${MSIEXTRACT} -C "${work}/msi" "${PACKAGE}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 file(GLOB_RECURSE in_msi "${work}/msi/*/TobrikMouse.exe")
-file(GLOB zips "${RELEASE}/*.zip")
-get_filename_component(zip_name "${zips}" NAME)
+get_filename_component(zip_name "${ZIP}" NAME)
 recorded_sha256(zip_sha256 "${zip_name}")
-expect_same_sha256("the release's ZIP" "${zips}" ${zip_sha256})
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${zips}" WORKING_DIRECTORY "${work}/zip" COMMAND_ERROR_IS_FATAL ANY)
+expect_same_sha256("the release's ZIP" "${ZIP}" ${zip_sha256})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${ZIP}" WORKING_DIRECTORY "${work}/zip" COMMAND_ERROR_IS_FATAL ANY)
 foreach(copy IN ITEMS "${in_msi}" "${work}/zip/TobrikMouse.exe")
   expect_same_sha256("the program the tests start" "${copy}" ${program_sha256})
 endforeach()
 file(REMOVE_RECURSE "${work}")
-message(STATUS "the tests start TobrikMouse.exe ${program_sha256} and install ${package_name} ${package_sha256}")
+message(STATUS "the tests start TobrikMouse.exe ${program_sha256}, found in ${zip_name}, and install "
+               "${package_name} ${package_sha256}")

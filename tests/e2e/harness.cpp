@@ -750,7 +750,13 @@ OwnWindow::~OwnWindow() {
 }
 
 bool OwnWindow::BringToForeground() {
-    if (window_ == nullptr || !SetForegroundWindow(window_)) {
+    // Wine asks the X server for the focus with the time of this thread's last message (once the process has
+    // seen an X event with a time, as a window under the pointer gives it), and the server ignores a request
+    // older than its last change of focus: a message taken just now makes the request current, as the input
+    // a user gives before such a change would.
+    MSG message;
+    if (window_ == nullptr || !PostMessageA(window_, WM_NULL, 0, 0) ||
+        !PeekMessageA(&message, window_, WM_NULL, WM_NULL, PM_REMOVE) || !SetForegroundWindow(window_)) {
         return false;
     }
     return WaitUntil(

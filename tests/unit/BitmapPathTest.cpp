@@ -62,21 +62,18 @@ TEST(ModuleFileNameTest, IsTheRunningExecutablesFullPath) {
     EXPECT_NE(std::string::npos, path.find("unit_tests.exe"));
 }
 
-// Every file of the gallery beside the test executable (copied there as beside the program), sorted.
+// The pictures the packages ship (TOBRIK_POINTER_NAMES, comma-separated), in the folder beside the test
+// executable where the build copies them as beside the program: a picture missing there fails its case.
 std::vector<std::string> GalleryFiles() {
     const std::string path = TestExecutablePath();
     const std::string folder = path.substr(0, path.find_last_of('\\')) + "\\Pointers\\";
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*.bmp").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.push_back(folder + found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    std::vector<std::string> paths;
+    const std::string names = TOBRIK_POINTER_NAMES;
+    for (size_t start = 0, end = 0; !names.empty() && end != std::string::npos; start = end + 1) {
+        end = names.find(',', start);
+        paths.push_back(folder + names.substr(start, end - start));
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    return paths;
 }
 
 class GalleryTest : public ::testing::TestWithParam<std::string> {};
