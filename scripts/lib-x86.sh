@@ -1,22 +1,47 @@
 # shellcheck shell=bash
-# The 32-bit build's tests run under Debian's 32-bit Wine. The kernels of the hosts we test on need not run
-# i386 programs, so that Wine lives in an i386 Debian root of its own whose programs go to qemu's i386
-# emulator through binfmt_misc. The entry that says so lives in a binfmt_misc instance of the run's own user
-# namespace (Linux 6.7 and later), so the host's own handling of i386 programs never changes; on older
-# kernels it is an entry of the host's that the last run using it removes. scripts/wine32 enters the root;
-# the functions here set it up once and cache it outside the work tree, and start a 32-bit prefix in it.
+# Each build's tests run under a Debian Wine of their own: the 32-bit build's under Debian 12's Wine 8, the
+# 64-bit build's under Debian 13's Wine 10. A host that is not that Debian release gets the Wine in a Debian
+# root of its own, made once and cached outside the work tree; scripts/wine32 (i386) and scripts/wine64
+# (amd64) enter it. The kernels of the hosts we test on need not run i386 programs, so the i386 root's
+# programs go to qemu's i386 emulator through binfmt_misc. The entry that says so lives in a binfmt_misc
+# instance of the run's own user namespace (Linux 6.7 and later), so the host's own handling of i386
+# programs never changes; on older kernels it is an entry of the host's that the last run using it removes.
 # Source it after lib.sh.
 
-# Where the root and the emulator are kept between runs.
+# Where the roots and the emulator are kept between runs.
 export TOBRIK_X86_CACHE=${TOBRIK_X86_CACHE:-/var/cache/tobrik-i386}
-# The root's suite, Debian 12 on every host: its 32-bit Wine 8 is the one the tests are known to pass
-# with, and one root serves Debian 12 and 13 hosts alike.
+export TOBRIK_X64_CACHE=${TOBRIK_X64_CACHE:-/var/cache/tobrik-amd64}
+# The i386 root's suite, Debian 12 on every host: its 32-bit Wine 8 is the one the tests are known to pass
+# with, and one root serves Debian 12 and 13 hosts alike. The amd64 root's is Debian 13, for its Wine 10.
 TOBRIK_X86_SUITE=bookworm
+TOBRIK_X64_SUITE=trixie
 # Wine, the fonts and the X extension libraries of TOBRIK_WINE_TOOLS, for the root's own architecture.
-TOBRIK_X86_PACKAGES='wine,wine32,fonts-wine,fonts-liberation,libxrender1,libxrandr2,libxcursor1,libxfixes3,libxi6,libxinerama1,libxcomposite1,libxxf86vm1'
+TOBRIK_DEB_LIBS='fonts-wine,fonts-liberation,libxrender1,libxrandr2,libxcursor1,libxfixes3,libxi6,libxinerama1,libxcomposite1,libxxf86vm1'
 # qemu-user before 10 ignores MAP_FIXED_NOREPLACE: every Wine start then takes minutes and wineboot fails.
 TOBRIK_X86_QEMU_MIN=10
 TOBRIK_X86_QEMU=$TOBRIK_X86_CACHE/qemu/qemu-i386
+
+# tobrik_deb_root ARCH: the root of ARCH (i386 or amd64) that the functions below make, enter and start
+# Wine in: its cache, suite, packages, Wine loader and Wine's WINEARCH, and the command that enters it.
+# shellcheck disable=SC2034 # the loader and WINEARCH are read by scripts/wine32
+tobrik_deb_root() {
+  TOBRIK_DEB_ARCH=$1
+  if [[ $1 == i386 ]]; then
+    TOBRIK_DEB_CACHE=$TOBRIK_X86_CACHE TOBRIK_DEB_SUITE=$TOBRIK_X86_SUITE TOBRIK_DEB_WINEARCH=win32
+    TOBRIK_DEB_PACKAGES=wine,wine32,$TOBRIK_DEB_LIBS TOBRIK_DEB_LOADER=/usr/lib/wine/wine
+    TOBRIK_DEB_WINE=$TOBRIK_ROOT/scripts/wine32
+  else
+    TOBRIK_DEB_CACHE=$TOBRIK_X64_CACHE TOBRIK_DEB_SUITE=$TOBRIK_X64_SUITE TOBRIK_DEB_WINEARCH=win64
+    TOBRIK_DEB_PACKAGES=wine,wine64,$TOBRIK_DEB_LIBS TOBRIK_DEB_LOADER=/usr/lib/wine/wine64
+    TOBRIK_DEB_WINE=$TOBRIK_ROOT/scripts/wine64
+  fi
+}
+
+# Whether this host is the Debian release whose Wine the 64-bit suite runs under: then the host's own serves.
+tobrik_x64_host_wine() {
+  # shellcheck disable=SC1091 # the host's own file
+  (. /etc/os-release && [[ ${ID:-} == debian && ${VERSION_CODENAME:-} == "$TOBRIK_X64_SUITE" ]])
+}
 
 # shellcheck disable=SC2034 # used by the scripts that source this file
 TOBRIK_X86_TOOLS='
@@ -25,8 +50,6 @@ unshare util-linux
 flock util-linux
 dpkg-deb dpkg
 '
-
-TOBRIK_WINE32=$TOBRIK_ROOT/scripts/wine32
 
 # Prints the Debian archive and the security archive this host's apt sources use, as "URI" and "URI
 # security", from apt's own view of them (one-line and deb822 sources alike, of any Debian release): the
@@ -55,7 +78,7 @@ tobrik_x86_archive() {
   local uri
   uri=$(tobrik_x86_mirrors | awk 'NF == 1 {print $1; exit}')
   if [[ -z $uri ]]; then
-    tobrik_say "this host's apt sources name no Debian archive (a source whose Release file says Origin: Debian, as on Debian 12 and 13), from which the i386 root ($TOBRIK_X86_SUITE) and the emulator ($TOBRIK_X86_SUITE-backports) come"
+    tobrik_say "this host's apt sources name no Debian archive (a source whose Release file says Origin: Debian, as on Debian 12 and 13), from which the Wine roots ($TOBRIK_X86_SUITE, $TOBRIK_X64_SUITE) and the emulator ($TOBRIK_X86_SUITE-backports) come"
     return 1
   fi
   printf '%s\n' "$uri"
@@ -161,13 +184,13 @@ tobrik_x86_host_binfmt() {
 
 # ---- The root -----------------------------------------------------------------------
 
-# tobrik_x86_userns COMMAND...: runs COMMAND as root of a new user namespace whose ids 0 to 65535 are the
-# host's own, in a mount namespace of its own and with the emulator registered as above (with the host's
-# entry, COMMAND runs as it is). mmdebstrap makes the root this way: dpkg gives files to the root's system
-# users, which unshare's --map-root-user does not map, so the maps are written from here while the command
-# waits for them.
+# tobrik_x86_userns COMMAND...: for the i386 root, runs COMMAND as root of a new user namespace whose ids 0
+# to 65535 are the host's own, in a mount namespace of its own and with the emulator registered as above
+# (with the host's entry, or for the amd64 root, which needs no emulator, COMMAND runs as it is). mmdebstrap
+# makes the root this way: dpkg gives files to the root's system users, which unshare's --map-root-user does
+# not map, so the maps are written from here while the command waits for them.
 tobrik_x86_userns() {
-  [[ -z ${TOBRIK_X86_HOST_BINFMT:-} ]] || {
+  [[ -z ${TOBRIK_X86_HOST_BINFMT:-} && $TOBRIK_DEB_ARCH == i386 ]] || {
     "$@"
     return
   }
@@ -186,20 +209,20 @@ tobrik_x86_userns() {
   return "$status"
 }
 
-# The i386 root with the suite's Wine, built in a fresh directory and renamed into place.
+# The root of tobrik_deb_root with the suite's Wine, built in a fresh directory and renamed into place.
 tobrik_x86_make_root() {
-  local root=$TOBRIK_X86_CACHE/root uri security
+  local root=$TOBRIK_DEB_CACHE/root suite=$TOBRIK_DEB_SUITE uri security
   uri=$(tobrik_x86_archive) || return 1
   security=$(tobrik_x86_mirrors | awk '$2 == "security" {print $1; exit}')
-  local -a mirrors=("deb $uri $TOBRIK_X86_SUITE main" "deb $uri $TOBRIK_X86_SUITE-updates main")
-  [[ -z $security ]] || mirrors+=("deb $security $TOBRIK_X86_SUITE-security main")
+  local -a mirrors=("deb $uri $suite main" "deb $uri $suite-updates main")
+  [[ -z $security ]] || mirrors+=("deb $security $suite-security main")
   rm -rf --one-file-system -- "$root" "$root.new" "$root.stamp"
   # Emulation comes from the binfmt_misc entry above, which mmdebstrap's own check does not know by name.
-  tobrik_quiet "mmdebstrap i386 $TOBRIK_X86_SUITE" tobrik_x86_userns mmdebstrap --mode=root --arch=i386 \
-    --variant=essential --skip=check/qemu --include="$TOBRIK_X86_PACKAGES" "$TOBRIK_X86_SUITE" "$root.new" \
-    "${mirrors[@]}" || return 1
+  tobrik_quiet "mmdebstrap $TOBRIK_DEB_ARCH $suite" tobrik_x86_userns mmdebstrap --mode=root \
+    --arch="$TOBRIK_DEB_ARCH" --variant=essential --skip=check/qemu --include="$TOBRIK_DEB_PACKAGES" \
+    "$suite" "$root.new" "${mirrors[@]}" || return 1
   mv -- "$root.new" "$root"
-  printf '%s %s\n' "$TOBRIK_X86_SUITE" "$TOBRIK_X86_PACKAGES" >"$root.stamp"
+  printf '%s %s\n' "$suite" "$TOBRIK_DEB_PACKAGES" >"$root.stamp"
 }
 
 # tobrik_x86_enter ROOT TREE QEMU COMMAND...: the inner step of scripts/wine32, run in the user and mount
@@ -219,59 +242,62 @@ tobrik_x86_enter() {
   mount --rbind /tmp "$root/tmp"
   mkdir -p "$root$tree"
   mount --bind "$tree" "$root$tree"
-  export WINEARCH=win32
   unset WINELOADER WINESERVER
   exec unshare --root="$root" --wd="$PWD" -- "$@"
 }
 
 # Says what this host lacks for the 32-bit run, if anything.
 tobrik_x86_check_host() {
-  [[ -n ${TOBRIK_X86_HOST_BINFMT:-} ]] || return 0 # the private instance works, so the kernel has it
+  [[ -n ${TOBRIK_X86_HOST_BINFMT:-} && $TOBRIK_DEB_ARCH == i386 ]] || return 0 # the private instance works, so the kernel has it
   if ! grep -qw binfmt_misc /proc/filesystems; then
     tobrik_say "this host's kernel has no binfmt_misc (CONFIG_BINFMT_MISC), through which the i386 root's programs reach the emulator"
     return 1
   fi
 }
 
-# Sets up what scripts/wine32 needs, once: a run after a complete setup checks the stamps in a moment; a
-# setup that was cut short leaves no stamp and is done again. Runs that start together (two work trees)
-# take turns, so one does not remove the root that the other is making.
+# tobrik_x86_setup ARCH: sets up the root of ARCH (tobrik_deb_root) once: a run after a complete setup
+# checks the stamps in a moment; a setup that was cut short leaves no stamp and is done again. Runs that
+# start together (two work trees) take turns, so one does not remove the root that the other is making.
 tobrik_x86_setup() {
   local t0=$SECONDS lock status=0
+  tobrik_deb_root "$1"
   tobrik_x86_check_host || return 1
-  mkdir -p "$TOBRIK_X86_CACHE"
-  exec {lock}>"$TOBRIK_X86_CACHE/setup.lock"
+  mkdir -p "$TOBRIK_DEB_CACHE"
+  exec {lock}>"$TOBRIK_DEB_CACHE/setup.lock"
   if ! flock -n "$lock"; then
-    tobrik_say "waiting for another run's setup of $TOBRIK_X86_CACHE"
+    tobrik_say "waiting for another run's setup of $TOBRIK_DEB_CACHE"
     flock "$lock"
   fi
   tobrik_x86_setup_locked || status=$?
   exec {lock}>&-
-  printf '=== i386 root ready after %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
+  printf '=== %s root ready after %ss\n' "$TOBRIK_DEB_ARCH" $((SECONDS - t0)) >>"$TOBRIK_LOG"
   return "$status"
 }
 
 tobrik_x86_setup_locked() {
-  if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp || ! -x $TOBRIK_X86_QEMU ]]; then
-    tobrik_say "fetching qemu-i386 into $TOBRIK_X86_CACHE (output in $TOBRIK_LOG)"
-    tobrik_x86_fetch_qemu || return 1
+  if [[ $TOBRIK_DEB_ARCH == i386 ]]; then
+    if [[ ! -f $TOBRIK_X86_CACHE/qemu.stamp || ! -x $TOBRIK_X86_QEMU ]]; then
+      tobrik_say "fetching qemu-i386 into $TOBRIK_X86_CACHE (output in $TOBRIK_LOG)"
+      tobrik_x86_fetch_qemu || return 1
+    fi
+    tobrik_x86_host_binfmt || return 1
   fi
-  tobrik_x86_host_binfmt || return 1
-  if [[ $(cat "$TOBRIK_X86_CACHE/root.stamp" 2>/dev/null) != "$TOBRIK_X86_SUITE $TOBRIK_X86_PACKAGES" ]]; then
-    tobrik_say "making the i386 root with 32-bit Wine in $TOBRIK_X86_CACHE, a few minutes (output in $TOBRIK_LOG)"
+  if [[ $(cat "$TOBRIK_DEB_CACHE/root.stamp" 2>/dev/null) != "$TOBRIK_DEB_SUITE $TOBRIK_DEB_PACKAGES" ]]; then
+    tobrik_say "making the $TOBRIK_DEB_ARCH root with $TOBRIK_DEB_SUITE's Wine in $TOBRIK_DEB_CACHE, a few minutes (output in $TOBRIK_LOG)"
     tobrik_x86_make_root || return 1
   fi
-  if ! tobrik_quiet "32-bit Wine in the root" "$TOBRIK_WINE32" --version; then
-    tobrik_say "the i386 root in $TOBRIK_X86_CACHE does not run its Wine; remove $TOBRIK_X86_CACHE to set it up again"
+  if ! tobrik_quiet "Wine in the $TOBRIK_DEB_ARCH root" "$TOBRIK_DEB_WINE" --version; then
+    tobrik_say "the $TOBRIK_DEB_ARCH root in $TOBRIK_DEB_CACHE does not run its Wine; remove $TOBRIK_DEB_CACHE to set it up again"
     return 1
   fi
 }
 
-# Switches the Wine helpers of lib.sh to the root's 32-bit Wine, with a fresh win32 prefix under /tmp (the
-# root sees the host's /tmp) and a persistent wineserver of its own.
+# tobrik_x86_start_wine ARCH: switches the Wine helpers of lib.sh to the Wine of the root of ARCH, with a
+# fresh prefix under /tmp (the root sees the host's /tmp) and a persistent wineserver of its own.
 tobrik_x86_start_wine() {
+  tobrik_deb_root "$1"
   # shellcheck disable=SC2034 # read by lib.sh
-  TOBRIK_WINE_RUN=("$TOBRIK_WINE32" --exec)
+  TOBRIK_WINE_RUN=("$TOBRIK_DEB_WINE" --exec)
   TMPDIR=/tmp tobrik_temp_prefix
   tobrik_start_wine
 }

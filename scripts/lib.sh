@@ -58,6 +58,14 @@ timeout coreutils
 - libxxf86vm1
 '
 
+# The tests' display with two monitors (tobrik_start_two_monitors).
+# shellcheck disable=SC2034
+TOBRIK_DISPLAY_TOOLS='
+Xorg xserver-xorg-core
+/usr/lib/xorg/modules/drivers/dummy_drv.so xserver-xorg-video-dummy
+xrandr x11-xserver-utils
+'
+
 tobrik_say() { printf '%s: %s\n' "${0##*/}" "$*" >&2; }
 
 # Prints the end of the log so a failed quiet step can be understood.
@@ -176,21 +184,21 @@ tobrik_display_free() {
   [[ ! -e /tmp/.X$1-lock && ! -e /tmp/.X11-unix/X$1 ]] && ! grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix
 }
 
-# Starts a private Xvfb on the first free display from :91 up and exports DISPLAY. Xvfb writes the number to
-# -displayfd once it listens on all its sockets; a server that finds one of them taken (another started
-# between the probe and the start) exits without writing, and the next number is tried. Asking the display
-# itself whether it answers would not do: a client may reach the other server through its abstract socket.
-tobrik_start_xvfb() {
+# tobrik_start_x SERVER ARGS...: starts the X server SERVER with ARGS on the first free display from :91 up
+# and exports DISPLAY. The server writes the number to -displayfd once it listens on all its sockets; a
+# server that finds one of them taken (another started between the probe and the start) exits without
+# writing, and the next number is tried. Asking the display itself whether it answers would not do: a client
+# may reach the other server through its abstract socket.
+tobrik_start_x() {
   local n fd answer
   for ((n = 91; n < 200; n++)); do
     tobrik_display_free "$n" || continue
     TOBRIK_XVFB_DISPLAY=:$n
-    printf '\n=== Xvfb %s\n' "$TOBRIK_XVFB_DISPLAY" >>"$TOBRIK_LOG"
-    exec {fd}< <(exec Xvfb "$TOBRIK_XVFB_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 \
-      3>&1 >>"$TOBRIK_LOG" 2>&1 </dev/null)
+    printf '\n=== %s %s\n' "$1" "$TOBRIK_XVFB_DISPLAY" >>"$TOBRIK_LOG"
+    exec {fd}< <(exec "$@" "$TOBRIK_XVFB_DISPLAY" -nolisten tcp -displayfd 3 3>&1 >>"$TOBRIK_LOG" 2>&1 </dev/null)
     TOBRIK_XVFB_PID=$!
     answer=
-    read -r -t 10 -u "$fd" answer || true
+    read -r -t 20 -u "$fd" answer || true
     exec {fd}<&-
     if [[ $answer == "$n" ]]; then
       export DISPLAY=$TOBRIK_XVFB_DISPLAY
@@ -198,9 +206,35 @@ tobrik_start_xvfb() {
     fi
     tobrik_stop_xvfb
   done
-  tobrik_say "could not start Xvfb on any display from :91 to :199"
+  tobrik_say "could not start $1 on any display from :91 to :199"
   tobrik_show_log
   return 1
+}
+
+# A private Xvfb with one 1280 x 1024 screen.
+tobrik_start_xvfb() {
+  tobrik_start_x Xvfb -screen 0 1280x1024x24
+}
+
+# A private Xorg with two monitors of different sizes, as a presenter's laptop and projector: the primary
+# 1280 x 1024 at (0, 0) and a 1024 x 768 one left of it, at negative x. Xvfb cannot place its screens so.
+# Xorg's dummy driver offers outputs DUMMY0 to DUMMY15; -noreset keeps the mode added below when xrandr
+# disconnects, and Wine uses the RandR layout only when each output has more than one mode. Its log goes
+# to the build tree, not the host's /var/log.
+tobrik_start_two_monitors() {
+  local conf=$TOBRIK_ROOT/build/xorg-two-monitors.conf
+  printf '%s\n' 'Section "Device"' ' Identifier "dummy"' ' Driver "dummy"' ' VideoRam 65536' 'EndSection' \
+    'Section "Monitor"' ' Identifier "monitor"' ' HorizSync 5.0-1000.0' ' VertRefresh 5.0-200.0' 'EndSection' \
+    'Section "Screen"' ' Identifier "screen"' ' Device "dummy"' ' Monitor "monitor"' ' DefaultDepth 24' \
+    ' SubSection "Display"' '  Depth 24' '  Modes "1280x1024" "1024x768"' '  Virtual 2304 1024' \
+    ' EndSubSection' 'EndSection' >"$conf"
+  tobrik_start_x Xorg -config "$conf" -noreset -logfile "$TOBRIK_ROOT/build/xorg.log" || return 1
+  # Wine 8 in a fresh prefix sees the second monitor only once a client has asked for the layout after it
+  # was set, hence the last query.
+  tobrik_quiet "two monitors" xrandr --addmode DUMMY1 1024x768 &&
+    tobrik_quiet "two monitors" xrandr --output DUMMY0 --primary --mode 1280x1024 \
+      --output DUMMY1 --mode 1024x768 --left-of DUMMY0 &&
+    tobrik_quiet "two monitors" xrandr --listmonitors
 }
 
 tobrik_stop_xvfb() {

@@ -243,6 +243,16 @@ std::optional<ShownMenu> ExpectedTrayMenu(Position at) {
     return shown;
 }
 
+// The bounds of the monitor at a point.
+std::optional<RECT> MonitorAt(Position at, DWORD fallback) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromPoint({at.x, at.y}, fallback), &info)) {
+        return std::nullopt;
+    }
+    return info.rcMonitor;
+}
+
 // Right-clicks the icon with the pointer at `at` and checks the menu against the expected one.
 void ExpectTrayMenuAt(HWND dialog, Position at) {
     const std::optional<ShownMenu> expected = ExpectedTrayMenu(at);
@@ -255,6 +265,11 @@ void ExpectTrayMenuAt(HWND dialog, Position at) {
     EXPECT_EQ(corner(*shown), corner(*expected)) << "pointer at " << at;
     EXPECT_EQ(shown->picture.size, expected->picture.size);
     EXPECT_TRUE(shown->picture.pixels == expected->picture.pixels) << "the menu differs from the expected";
+    RECT onMonitor{};
+    const std::optional<RECT> monitor = MonitorAt(at, MONITOR_DEFAULTTONEAREST);
+    EXPECT_TRUE(monitor && IntersectRect(&onMonitor, &shown->rect, &*monitor) &&
+                EqualRect(&onMonitor, &shown->rect))
+        << "pointer at " << at << ": the menu leaves its monitor";
 }
 
 // USER objects in use: the process's own where the system counts them; under Wine, whose GetGuiResources is a
@@ -433,6 +448,73 @@ constexpr RestoreCase kRestoreCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(, E2eTrayRestore, ::testing::ValuesIn(kRestoreCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- A second monitor left of the primary one, at negative x, as a projector beside a laptop ---
+
+enum class OnSecond { Overlay, TrayMenu, DialogHiddenThere };
+
+// Where the pointer (for the dialog: its top-left corner) goes: `halves` half widths and heights of the
+// second monitor from its top-left corner, then `offset` pixels.
+struct SecondMonitorCase {
+    const char* name;
+    OnSecond what;
+    Position halves, offset;
+};
+
+class E2eSecondMonitor : public E2eTray, public ::testing::WithParamInterface<SecondMonitorCase> {};
+
+TEST_P(E2eSecondMonitor, StaysWhereThePointerIs) {
+    const SecondMonitorCase& param = GetParam();
+    const std::optional<RECT> second = MonitorAt({-1, 0}, MONITOR_DEFAULTTONULL);
+    ASSERT_TRUE(second) << "this case needs a monitor left of the primary one, at x = -1";
+    const Position at{second->left + (second->right - second->left) * param.halves.x / 2 + param.offset.x,
+                      second->top + (second->bottom - second->top) * param.halves.y / 2 + param.offset.y};
+    if (param.what == OnSecond::Overlay) {
+        // Odd both ways: the pointer lies over pixel (60, 33).
+        const std::string bitmap = temp_.File("odd.bmp");
+        ASSERT_TRUE(WriteBmpFile(bitmap, 121, 67, [](int, int) { return RGB(255, 0, 0); }));
+        ASSERT_TRUE(WriteSetting(kBitmapFilePath, bitmap));
+        ChildProcess overlay(ProgramPath(), kOverlayToken);
+        HWND window = WaitForWindowOf(overlay, kOverlayTitle);
+        ASSERT_NE(window, nullptr) << overlay.Describe() << "; " << DescribeWindowsOf(overlay.Id());
+        ASSERT_TRUE(MoveCursorTo(at)) << "pointer did not reach " << at;
+        const Position expected{at.x - 60, at.y - 33};
+        EXPECT_TRUE(
+            WaitUntil([&] { return HoldCursorAt(at) && WindowTopLeft(window) == expected; }, kMoveTimeoutMs))
+            << "pointer " << at << ", expected top-left " << expected << ", " << Describe(window);
+        return;
+    }
+    HWND dialog = StartShown();
+    ASSERT_NE(dialog, nullptr);
+    if (param.what == OnSecond::TrayMenu) {
+        ExpectTrayMenuAt(dialog, at);
+        return;
+    }
+    ASSERT_TRUE(SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) &&
+                WaitUntil([&] { return WindowTopLeft(dialog) == at; }, kMoveTimeoutMs))
+        << Describe(dialog);
+    ASSERT_TRUE(HideToTray(dialog)) << Describe(dialog);
+    // Configure in the menu, opened with the pointer on that monitor too.
+    ASSERT_TRUE(RightClickAt(dialog, {at.x + 50, at.y + 50}));
+    ASSERT_NE(WaitUntil(ShownPopupMenu, kMoveTimeoutMs), nullptr) << "no menu after a right click";
+    ASSERT_TRUE(PressKeys({VK_UP}) && PressKeys({VK_RETURN}));
+    EXPECT_TRUE(
+        WaitUntil([&] { return IsWindowVisible(dialog) && WindowTopLeft(dialog) == at; }, kMoveTimeoutMs))
+        << "hidden at " << at << "; " << Describe(dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , E2eSecondMonitor,
+    ::testing::Values(SecondMonitorCase{"OverlayCentred", OnSecond::Overlay, {1, 1}, {0, 0}},
+                      SecondMonitorCase{"OverlayAcrossTheBorder", OnSecond::Overlay, {2, 1}, {-1, 0}},
+                      SecondMonitorCase{"OverlayAtTheFarLeft", OnSecond::Overlay, {0, 0}, {0, 0}},
+                      // In its corner the menu turns, and must stay on that monitor.
+                      SecondMonitorCase{"TrayMenu", OnSecond::TrayMenu, {2, 2}, {-5, -5}},
+                      SecondMonitorCase{"ConfigureShowsTheDialogWhereItWasHidden",
+                                        OnSecond::DialogHiddenThere,
+                                        {0, 0},
+                                        {100, 100}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- The icon goes with the process, the overlay stays ---
 
