@@ -21,8 +21,8 @@ extern UINT g_taskbarCreatedMessage;
 inline constexpr UINT kTrayIconId = 90;
 inline constexpr UINT kTrayNotifyMessage = WM_USER + 1;
 
-// The identifier of the toggle hot key beside the dialog's window, and of the timer that watches its key
-// after a press.
+// The identifier of the toggle hot key beside the dialog's window, and of the timer that, after a press,
+// takes what the key watcher saw and learns when the queue has run empty.
 inline constexpr int kToggleHotKeyId = 1;
 inline constexpr UINT_PTR kKeyWatchTimerId = 1;
 
