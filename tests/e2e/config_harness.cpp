@@ -1,6 +1,7 @@
 #include "config_harness.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -179,12 +180,12 @@ Picture ScreenPicture(const RECT& rect) {
 }
 
 HWND ShownPopupMenu() {
-    for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, "#32768", nullptr)) != nullptr;) {
-        if (IsWindowVisible(popup)) {
-            return popup;
-        }
-    }
-    return nullptr;
+    const std::vector<HWND> shown = TopLevelWindows([](HWND window) {
+        char className[16] = {};
+        GetClassNameA(window, className, sizeof className);
+        return std::strcmp(className, "#32768") == 0 && IsWindowVisible(window);
+    });
+    return shown.empty() ? nullptr : shown.front();
 }
 
 namespace {

@@ -123,15 +123,13 @@ std::string ChildProcess::Describe() const {
 namespace {
 
 struct WindowSearch {
-    DWORD processId;
+    const std::function<bool(HWND)>& keep;
     std::vector<HWND> windows;
 };
 
-BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM param) {
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId) {
+    if (search->keep(window)) {
         search->windows.push_back(window);
     }
     return TRUE;
@@ -139,10 +137,16 @@ BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM param) {
 
 }  // namespace
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-    WindowSearch search{processId, {}};
-    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+// EnumWindows, never FindWindowEx from a window found before: given such a window while overlays come and
+// go, Wine 10's server was seen to loop for good in that search, and every program of the prefix hung.
+std::vector<HWND> TopLevelWindows(const std::function<bool(HWND)>& keep) {
+    WindowSearch search{keep, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.windows;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    return TopLevelWindows([processId](HWND window) { return ProcessOfWindow(window) == processId; });
 }
 
 static std::string TitleOf(HWND window) {
@@ -170,12 +174,7 @@ HWND FindOverlay() {
 }
 
 std::vector<HWND> OverlayWindows() {
-    std::vector<HWND> overlays;
-    for (HWND window = nullptr;
-         (window = FindWindowExA(nullptr, window, nullptr, kOverlayTitle)) != nullptr;) {
-        overlays.push_back(window);
-    }
-    return overlays;
+    return TopLevelWindows([](HWND window) { return TitleOf(window) == kOverlayTitle; });
 }
 
 DWORD ProcessOfWindow(HWND window) {

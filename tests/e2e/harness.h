@@ -107,6 +107,7 @@ private:
 };
 
 // Windows.
+std::vector<HWND> TopLevelWindows(const std::function<bool(HWND)>& keep);  // in Z order, those kept
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 HWND FindWindowOf(DWORD processId, const char* exactTitle);
 HWND WaitForWindowOf(const ChildProcess& process, const char* exactTitle, DWORD timeoutMs = kStartTimeoutMs);
