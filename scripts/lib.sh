@@ -279,6 +279,7 @@ tobrik_start_wine() {
   local t0=$SECONDS
   tobrik_quiet "wineboot -i" timeout 180 "${TOBRIK_WINE_RUN[@]}" wine wineboot.exe -i || return 1
   printf '=== wineboot took %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
+  tobrik_hold_desktop || return 1
   # A private Xvfb has no window manager. Wine then waits 2 s for one to withdraw every
   # visible window that is hidden or destroyed; unmanaged windows skip that wait.
   # TOBRIK_WINE_MANAGED=1 keeps Wine's default.
@@ -288,11 +289,27 @@ tobrik_start_wine() {
   fi
 }
 
+# Windows keeps a session's desktop until the session ends. Wine ends its desktop a second after the last
+# program on it has gone, and the next program gets a new one, on which Wine 10 refuses every injected input
+# (SendInput fails with ERROR_ACCESS_DENIED) for good; between two test programs the desktop would come and
+# go. A program that waits for ever, started before the first desktop can end, holds it as long as the
+# wineserver runs: cmd.exe reading a line from a pipe that nobody writes to.
+TOBRIK_DESKTOP_HOLD=
+tobrik_hold_desktop() {
+  local pipe=$WINEPREFIX/desktop-hold
+  mkfifo "$pipe" && exec {TOBRIK_DESKTOP_HOLD}<>"$pipe" || return 1
+  "${TOBRIK_WINE_RUN[@]}" wine cmd.exe /c "set /p =" <"$pipe" >>"$TOBRIK_LOG" 2>&1 {TOBRIK_DESKTOP_HOLD}>&- &
+}
+
 tobrik_stop_wine() {
   [[ -n $TOBRIK_WINESERVER_STARTED ]] || return 0
   timeout 20 "${TOBRIK_WINE_RUN[@]}" wineserver -k >>"$TOBRIK_LOG" 2>&1 || true
   timeout 20 "${TOBRIK_WINE_RUN[@]}" wineserver -w >>"$TOBRIK_LOG" 2>&1 || true
   TOBRIK_WINESERVER_STARTED=
+  if [[ -n $TOBRIK_DESKTOP_HOLD ]]; then
+    exec {TOBRIK_DESKTOP_HOLD}>&-
+    TOBRIK_DESKTOP_HOLD=
+  fi
 }
 
 # Stops the wineserver and removes the temporary prefix, so another Wine can start on the same display.
