@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -275,7 +276,8 @@ void ExpectTrayMenuAt(HWND dialog, Position at) {
 // USER objects in use: the process's own where the system counts them; under Wine, whose GetGuiResources is a
 // stub, those of all processes together, read off the handle table they share. That table hands out the
 // entry freed last first and grows at its end only once none is free; so menus are taken until a run of
-// consecutive entries shows the end, and the end less the entries taken is the number in use.
+// consecutive entries shows the end, and the end less the entries taken is the number in use. The end is the
+// highest entry taken: a block that another process frees meanwhile also gives a run, below the end.
 class UserObjects {
 public:
     explicit UserObjects(DWORD processId)
@@ -294,6 +296,7 @@ public:
             return static_cast<long>(count);
         }
         long previous = -1;
+        long highest = -1;
         for (int run = 0; run < 64 && taken_.size() < 20000;) {
             HMENU menu = CreateMenu();
             if (menu == nullptr) {
@@ -304,8 +307,9 @@ public:
             const long entry = static_cast<long>((reinterpret_cast<UINT_PTR>(menu) & 0xFFFF) - 0x20) / 2;
             run = entry == previous + 1 ? run + 1 : 0;
             previous = entry;
+            highest = std::max(highest, entry);
         }
-        return previous + 1 - static_cast<long>(taken_.size());
+        return highest + 1 - static_cast<long>(taken_.size());
     }
 
 private:
