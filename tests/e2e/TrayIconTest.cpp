@@ -275,9 +275,10 @@ void ExpectTrayMenuAt(HWND dialog, Position at) {
 
 // USER objects in use: the process's own where the system counts them; under Wine, whose GetGuiResources is a
 // stub, those of all processes together, read off the handle table they share. That table hands out the
-// entry freed last first and grows at its end only once none is free; so menus are taken until a run of
-// consecutive entries shows the end, and the end less the entries taken is the number in use. The end is the
-// highest entry taken: a block that another process frees meanwhile also gives a run, below the end.
+// entry freed last first and grows at its end only once none is free; so menus are taken until a long run of
+// consecutive entries shows the end, and the end less the entries taken is the number in use. Blocks of
+// entries freed in order by earlier programs give shorter runs below the end: a run of 64 was seen to stop
+// there after a few hundred cases in one prefix.
 class UserObjects {
 public:
     explicit UserObjects(DWORD processId)
@@ -297,7 +298,7 @@ public:
         }
         long previous = -1;
         long highest = -1;
-        for (int run = 0; run < 64 && taken_.size() < 20000;) {
+        for (int run = 0; run < 1024 && taken_.size() < 20000;) {
             HMENU menu = CreateMenu();
             if (menu == nullptr) {
                 return -1;
