@@ -1,7 +1,6 @@
 #include "config_harness.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -25,6 +24,12 @@ std::string ControlText(HWND dialog, int id) {
 
 namespace {
 
+bool IsOfClass(HWND window, const char* className) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, className) == 0;
+}
+
 struct ChildSearch {
     const char* className;
     int id;  // or -1 for every visible child
@@ -33,9 +38,7 @@ struct ChildSearch {
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     auto* search = reinterpret_cast<ChildSearch*>(param);
-    char className[64] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, search->className) == 0 &&
+    if (IsOfClass(child, search->className) &&
         (search->id == -1 ? IsWindowVisible(child) != FALSE : GetDlgCtrlID(child) == search->id)) {
         search->found.push_back(child);
     }
@@ -53,10 +56,7 @@ std::vector<HWND> Descendants(HWND window, const char* className, int id) {
 std::vector<HWND> OwnedDialogs(HWND owner) {
     std::vector<HWND> dialogs;
     for (HWND window : TopLevelWindowsOf(ProcessOfWindow(owner))) {
-        char className[16] = {};
-        GetClassNameA(window, className, sizeof className);
-        if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window) &&
-            lstrcmpA(className, "#32770") == 0) {
+        if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window) && IsOfClass(window, "#32770")) {
             dialogs.push_back(window);
         }
     }
@@ -180,11 +180,8 @@ Picture ScreenPicture(const RECT& rect) {
 }
 
 HWND ShownPopupMenu() {
-    const std::vector<HWND> shown = TopLevelWindows([](HWND window) {
-        char className[16] = {};
-        GetClassNameA(window, className, sizeof className);
-        return std::strcmp(className, "#32768") == 0 && IsWindowVisible(window);
-    });
+    const std::vector<HWND> shown =
+        TopLevelWindows([](HWND window) { return IsOfClass(window, "#32768") && IsWindowVisible(window); });
     return shown.empty() ? nullptr : shown.front();
 }
 
