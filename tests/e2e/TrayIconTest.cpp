@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -297,7 +296,6 @@ public:
             return static_cast<long>(count);
         }
         long previous = -1;
-        long highest = -1;
         for (int run = 0; run < 1024 && taken_.size() < 20000;) {
             HMENU menu = CreateMenu();
             if (menu == nullptr) {
@@ -308,9 +306,8 @@ public:
             const long entry = static_cast<long>((reinterpret_cast<UINT_PTR>(menu) & 0xFFFF) - 0x20) / 2;
             run = entry == previous + 1 ? run + 1 : 0;
             previous = entry;
-            highest = std::max(highest, entry);
         }
-        return highest + 1 - static_cast<long>(taken_.size());
+        return previous + 1 - static_cast<long>(taken_.size());
     }
 
 private:
