@@ -24,11 +24,20 @@ const char kColorRuleText[] =
     "You can Navigate in the Application Window using Tab Key and Press any Button using Spacebar "
     "(when the Button has the Focus).";
 
-// The full path of the bitmap file the user chooses; empty on Cancel or any failure, a selection longer
-// than the buffer included.
-std::string ChooseBitmapFile() {
-    char file[1024] = {};
-    char initialDirectory[MAX_PATH] = {};
+const char kPathTooLongText[] =
+    "The Path of the Selected File is too Long.\n\n"
+    "Move the Bitmap to a Folder with a Shorter Path and Select it Again.";
+
+// The longest path Windows hands over is 32767 UTF-16 units, and each takes up to 3 bytes in UTF-8.
+constexpr DWORD kFileBufferSize = 32767 * 3 + 1;
+
+struct FileChoice {
+    std::string path;  // empty on Cancel or any failure
+    bool tooLong;      // a choice the buffer could not hold whole, which is not taken
+};
+
+FileChoice ChooseBitmapFile() {
+    std::string file(kFileBufferSize, '\0');
     const CWnd* mainWindow = AfxGetApp()->m_pMainWnd;
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -36,27 +45,31 @@ std::string ChooseBitmapFile() {
     dialog.hInstance = AfxGetInstanceHandle();
     dialog.lpstrFilter = "Bitmap files\0*.bmp\0";
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrInitialDir = initialDirectory;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = kFileBufferSize;
+    // Empty, so the system chooses the folder the dialog starts in.
+    dialog.lpstrInitialDir = "";
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     // A name typed without an extension is looked up as the bitmap the filter offers.
     dialog.lpstrDefExt = "bmp";
     if (!::GetOpenFileNameA(&dialog)) {
-        return {};
+        return {std::string(), ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL};
     }
-    return file;
+    return {file.c_str(), false};
 }
 }  // namespace
 
 void CTobrikMouseDlg::OnBrowseBitmap() {
     MessageBox(kBitmapRuleText, nullptr, MB_OK | MB_ICONINFORMATION);
-    const std::string chosen = ChooseBitmapFile();
-    if (chosen.empty()) {
+    const FileChoice choice = ChooseBitmapFile();
+    if (choice.tooLong) {
+        MessageBox(kPathTooLongText, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    }
+    if (choice.path.empty()) {
         return;
     }
     UpdateData(TRUE);
-    m_bitmapPath = chosen;
+    m_bitmapPath = choice.path;
     m_settings.SetBitmapFilePath(m_bitmapPath);
     UpdateBitmapInfo();
     UpdateData(FALSE);

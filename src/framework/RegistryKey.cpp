@@ -36,18 +36,26 @@ bool CRegistryKey::QueryString(const char* name, std::string& value) const {
         ::RegQueryValueExA(m_hKey, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
         return false;
     }
-    // The value may change between the two reads; a longer one fails the second read, which then counts as
-    // absent rather than cut.
-    std::string data(size + 1, '\0');
-    if (::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return false;
+    // The size asked for first may fall short: the value may change between the reads, and the size of
+    // the UTF-8 text is only known once it is converted. A buffer too small is made larger and read again.
+    std::string data;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        data.assign(static_cast<size_t>(size) + 1, '\0');
+        DWORD read = size;
+        const LONG result =
+            ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read);
+        if (result == ERROR_SUCCESS && type == REG_SZ) {
+            // A stored string need not carry its terminating zero; it ends at the first one.
+            data.resize(read);
+            value.assign(data.c_str());
+            return true;
+        }
+        if (result != ERROR_MORE_DATA) {
+            return false;
+        }
+        size = read > size ? read : size * 2;
     }
-    // A stored string need not carry its terminating zero; it ends at the first one.
-    data.resize(size);
-    value.assign(data.c_str());
-    return true;
+    return false;
 }
 
 bool CRegistryKey::SetDword(const char* name, DWORD value) const {

@@ -8,9 +8,17 @@ constexpr UINT kApplicationTitleString = 0xE000;
 }  // namespace
 
 std::string LoadResourceString(HINSTANCE instance, UINT id) {
-    char text[256] = {};
-    ::LoadStringA(instance, id, text, sizeof text);
-    return text;
+    // A string that comes within one character (up to 4 bytes of UTF-8) of the buffer's end may have been
+    // cut, so the buffer grows until a character more fits.
+    for (int size = 256; size <= (1 << 17); size *= 2) {
+        std::string text(static_cast<size_t>(size), '\0');
+        const int length = ::LoadStringA(instance, id, text.data(), size);
+        if (length + 4 < size) {
+            text.resize(static_cast<size_t>(length > 0 ? length : 0));
+            return text;
+        }
+    }
+    return std::string();
 }
 
 CWinApp* AfxGetApp() {
