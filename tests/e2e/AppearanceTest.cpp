@@ -8,6 +8,7 @@
 #include <dlgs.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 #include "resource.h"
@@ -59,7 +60,8 @@ bool Close(HWND commonDialog, int button) {
     }
     HWND name = FindDescendant(fileDialog, "Edit", cmb13);
     DWORD_PTR result = 0;
-    if (name == nullptr || !SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+    const std::wstring text = Wide(path);
+    if (name == nullptr || !SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                                                 SMTO_NORMAL, kExitTimeoutMs, &result)) {
         return ::testing::AssertionFailure()
                << "no file-name box; " << DescribeWindowsOf(ProcessOfWindow(dialog));
@@ -253,6 +255,93 @@ INSTANTIATE_TEST_SUITE_P(, E2eAppearanceChooseBitmap,
                                            ChooseCase{"TruncatedHeaderThenToggle", Chosen::TruncatedHeader,
                                                       false},
                                            ChooseCase{"EmptyFileRestartsOverlay", Chosen::EmptyFile, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- Folders and pictures named outside the code page ---
+
+struct NameCase {
+    const char* name;
+    const char* folder;   // null: CJK characters up to a program path of 250 UTF-16 units
+    const char* picture;  // a second picture in that folder
+};
+
+// The folder, made below `temp`, whose TobrikMouse.exe has a path of 250 UTF-16 units, about 750 bytes of
+// UTF-8. Under the UTF-8 code page Wine's file dialog stays open on a file below one folder name of 180
+// such characters, while names of 60 work, so the path takes several names of 60.
+std::string LongCjkFolder(const TempDirectory& temp) {
+    const char* const characters[] = {"例", "指", "针", "长"};
+    const size_t count =
+        250 - Wide(temp.Path()).size() - 2 - std::strlen("TobrikMouse.exe");  // two backslashes
+    std::string relative;
+    for (size_t index = 0; index < count; ++index) {
+        relative += index % 61 == 60 && index + 1 < count ? "\\" : characters[index % 4];
+        if (index % 61 == 59 || index + 1 == count) {
+            if (temp.Subdirectory(relative).empty()) {
+                return std::string();
+            }
+        }
+    }
+    return temp.File(relative);
+}
+
+class E2eAppearanceNames : public E2eConfigTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(E2eAppearanceNames, ProgramInTheFolderShowsItsPictures) {
+    const NameCase& param = GetParam();
+    const std::string folder =
+        param.folder != nullptr ? temp_.Subdirectory(param.folder) : LongCjkFolder(temp_);
+    ASSERT_FALSE(folder.empty()) << "cannot make the folder";
+    const std::string program = CopyProgramTo(folder);
+    ASSERT_FALSE(program.empty()) << "cannot copy the program to " << folder;
+    const std::string besideIt = folder + "\\Tobrik.bmp";
+    const std::string picture = folder + "\\" + param.picture;
+    const auto ring = [](int x, int y) { return x % 7 == 0 || y % 7 == 0 ? RGB(255, 255, 0) : RGB(0, 0, 0); };
+    ASSERT_TRUE(WriteBmpFile(besideIt, 121, 67, ring) && WriteBmpFile(picture, 83, 45, ring));
+    // Stored as UTF-16, as the registry keeps what any release wrote.
+    ASSERT_TRUE(WriteSetting(kBitmapFilePath, picture));
+    ASSERT_TRUE(WriteSetting(kHotKeyKey, VK_F9) && WriteSetting(kHotKeyMod, MOD_CONTROL | MOD_ALT));
+
+    HWND dialog = StartDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog); }, kStartTimeoutMs));
+    EXPECT_EQ(ControlText(dialog, IDC_BITMAP_PATH), picture);
+
+    // The hot key starts the program in that folder, showing the stored picture.
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU, VK_F9}));
+    HWND overlay = WaitUntil(FindOverlay, kStartTimeoutMs);
+    ASSERT_NE(overlay, nullptr) << "the hot key started no overlay";
+    const DWORD first = ProcessOfWindow(overlay);
+    ASSERT_TRUE(WaitForProcessIdle(first, kStartTimeoutMs));
+    EXPECT_EQ(ProcessImagePath(first), program);
+    EXPECT_EQ(WindowSize(overlay), (Extent{83, 45})) << Describe(overlay);
+
+    // Chosen with "...", the picture beside it is stored whole and the overlay restarts with it.
+    ASSERT_TRUE(ChooseFile(dialog, besideIt));
+    EXPECT_TRUE(WaitUntil([&] { return ReadStringSetting(kBitmapFilePath) == besideIt; }, kExitTimeoutMs))
+        << DescribeSettings();
+    EXPECT_EQ(ControlText(dialog, IDC_BITMAP_PATH), besideIt);
+    overlay = WaitForRestartedOverlay(first);
+    ASSERT_NE(overlay, nullptr) << "the overlay was not restarted";
+    EXPECT_EQ(WindowSize(overlay), (Extent{121, 67})) << Describe(overlay);
+
+    // With no stored path, Toggle starts one that finds Tobrik.bmp beside the program.
+    const DWORD second = ProcessOfWindow(overlay);
+    ASSERT_TRUE(SendToControl(dialog, IDC_TOGGLE, BM_CLICK));
+    ASSERT_TRUE(WaitForProcessExit(second, kExitTimeoutMs));
+    ASSERT_TRUE(WriteSetting(kBitmapFilePath, ""));
+    overlay = ToggleOn(dialog);
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(ProcessImagePath(ProcessOfWindow(overlay)), program);
+    EXPECT_EQ(WindowSize(overlay), (Extent{121, 67})) << Describe(overlay);
+}
+
+INSTANTIATE_TEST_SUITE_P(, E2eAppearanceNames,
+                         ::testing::Values(NameCase{"Ascii", "Plain folder", "pointer.bmp"},
+                                           NameCase{"AccentedLatin", "Café Ærø", "Flèche.bmp"},
+                                           NameCase{"Cyrillic", "Пример", "Указатель.bmp"},
+                                           NameCase{"Cjk", "例 指针", "指针.bmp"},
+                                           NameCase{"OutsideTheBmp", "𝒫 ☺", "😀.bmp"},
+                                           NameCase{"LongCjk", nullptr, "长.bmp"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // --- Choosing a colour key ---

@@ -17,9 +17,14 @@ std::optional<LRESULT> SendToControl(HWND dialog, int id, UINT message, WPARAM w
 }
 
 std::string ControlText(HWND dialog, int id) {
-    char text[1024] = {};
-    SendToControl(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
+    wchar_t text[32768] = {};
+    DWORD_PTR result = 0;
+    HWND control = GetDlgItem(dialog, id);
+    if (control != nullptr) {
+        SendMessageTimeoutW(control, WM_GETTEXT, 32768, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                            kExitTimeoutMs, &result);
+    }
+    return Utf8(text);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
@@ -34,14 +35,29 @@ std::ostream& operator<<(std::ostream& out, const Layering& layering) {
     return out << text.str();
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(
+        CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                                        static_cast<int>(wide.size()), utf8.data(),
+                                                        static_cast<int>(utf8.size()), nullptr, nullptr)));
+    return utf8;
+}
+
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 std::string ThisProgramDirectory() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string full(path, length);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string full = Utf8(std::wstring(path, length));
     return full.substr(0, full.find_last_of('\\'));
 }
 
@@ -60,12 +76,12 @@ ChildProcess::ChildProcess(const std::string& exePath, const std::string& tail,
     if (!tail.empty()) {
         commandLine_ += " " + tail;
     }
-    std::vector<char> commandLine(commandLine_.begin(), commandLine_.end());
-    commandLine.push_back('\0');
-    STARTUPINFOA startup{};
+    std::wstring commandLine = Wide(commandLine_);
+    const std::wstring directory = Wide(workingDirectory);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info_)) {
+    if (!CreateProcessW(Wide(exePath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_)) {
         startError_ = GetLastError();
         info_ = {};
         return;
@@ -185,13 +201,13 @@ DWORD ProcessOfWindow(HWND window) {
 
 std::string ProcessImagePath(DWORD processId) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    char path[1024] = {};
-    DWORD length = sizeof path;
-    const bool read = process != nullptr && QueryFullProcessImageNameA(process, 0, path, &length);
+    wchar_t path[32768] = {};
+    DWORD length = 32768;
+    const bool read = process != nullptr && QueryFullProcessImageNameW(process, 0, path, &length);
     if (process != nullptr) {
         CloseHandle(process);
     }
-    return read ? std::string(path, length) : std::string();
+    return read ? Utf8(std::wstring(path, length)) : std::string();
 }
 
 bool WaitForProcessExit(DWORD processId, DWORD timeoutMs) {
@@ -508,21 +524,24 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Values are read and written with the wide calls: a string is the UTF-16 the registry keeps, whatever
+// the code page of this process or of the program under test.
 bool QueryValue(const char* name, DWORD& type, std::vector<BYTE>& data) {
     Key key(kSettingsKey);
     DWORD size = 0;
+    const std::wstring wideName = Wide(name);
     if (key.get() == nullptr ||
-        RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         return false;
     }
     data.resize(size);
-    return RegQueryValueExA(key.get(), name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+    return RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
 }
 
 bool SetValue(const char* name, DWORD type, const void* data, DWORD size) {
     Key key(kSettingsKey, true);
-    return key.get() != nullptr &&
-           RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    return key.get() != nullptr && RegSetValueExW(key.get(), Wide(name).c_str(), 0, type,
+                                                  static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -532,7 +551,8 @@ bool WriteSetting(const char* name, DWORD value) {
 }
 
 bool WriteSetting(const char* name, const std::string& value) {
-    return SetValue(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    const std::wstring wide = Wide(value);
+    return SetValue(name, REG_SZ, wide.c_str(), static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 bool DeleteSetting(const char* name) {
@@ -568,8 +588,9 @@ std::optional<std::string> ReadStringSetting(const char* name) {
     if (!QueryValue(name, type, data) || type != REG_SZ) {
         return std::nullopt;
     }
-    std::string value(data.begin(), data.end());
-    return value.substr(0, value.find('\0'));
+    std::wstring value(data.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(value.data(), data.data(), value.size() * sizeof(wchar_t));
+    return Utf8(value.substr(0, value.find(L'\0')));
 }
 
 std::string DescribeSettings() {
@@ -646,33 +667,33 @@ TempDirectory::TempDirectory() {
     } while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
-static void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+static void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
                 continue;
             }
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + "\\" + name);
+                RemoveTree(path + L"\\" + name);
             } else {
-                DeleteFileA((path + "\\" + name).c_str());
+                DeleteFileW((path + L"\\" + name).c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 TempDirectory::~TempDirectory() {
-    RemoveTree(path_);
+    RemoveTree(Wide(path_));
 }
 
 std::string TempDirectory::Subdirectory(const std::string& name) const {
     const std::string path = File(name);
-    return CreateDirectoryA(path.c_str(), nullptr) ? path : std::string();
+    return CreateDirectoryW(Wide(path).c_str(), nullptr) ? path : std::string();
 }
 
 bool WriteBmpFile(const std::string& path, int width, int height,
@@ -700,7 +721,7 @@ bool WriteBmpFile(const std::string& path, int width, int height,
             bgr[2] = static_cast<char>(GetRValue(colour));
         }
     }
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(std::filesystem::path(Wide(path)), std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
@@ -708,13 +729,13 @@ bool WriteBmpFile(const std::string& path, int width, int height,
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(std::filesystem::path(Wide(path)), std::ios::binary);
     out << text;
     return static_cast<bool>(out);
 }
 
 std::optional<Extent> ReadBmpSize(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(Wide(path)), std::ios::binary);
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
     in.read(reinterpret_cast<char*>(&file), sizeof file);
@@ -732,7 +753,7 @@ std::optional<Extent> ReadBmpSize(const std::string& path) {
 
 std::string CopyProgramTo(const std::string& directory) {
     const std::string copy = directory + "\\TobrikMouse.exe";
-    return CopyFileA(ProgramPath().c_str(), copy.c_str(), FALSE) ? copy : std::string();
+    return CopyFileW(Wide(ProgramPath()).c_str(), Wide(copy).c_str(), FALSE) ? copy : std::string();
 }
 
 OwnWindow::OwnWindow(const char* title, RECT bounds) {

@@ -75,6 +75,11 @@ std::ostream& operator<<(std::ostream& out, const Extent& extent);
 std::ostream& operator<<(std::ostream& out, const Position& position);
 std::ostream& operator<<(std::ostream& out, const Layering& layering);
 
+// The harness's strings are UTF-8, and it hands paths, texts and registry strings to the wide calls, so
+// that a name outside this process's code page means the same to it as to the program under test.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 // Whether this runs under Wine, for the few checks whose evidence Wine shows otherwise than Windows.
 bool UnderWine();
 
