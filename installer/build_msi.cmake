@@ -1,19 +1,27 @@
 # Builds the Windows Installer package from TobrikMouse.wxs, byte for byte the same for the same inputs:
 #   cmake -DWIXL=... -DMSIBUILD=... [-DFAKETIME=...] -DSOURCE=TobrikMouse.wxs -DPROGRAM=TobrikMouse.exe
 #         -DBITMAP=Tobrik.bmp -DICON=Tobrik.ico -DPOINTERS="p.bmp;q.bmp" -DVERSION=2.0.0.1 -DMSI_VERSION=2.0.1 -DARCH=x86|x64
-#         -DEPOCH=<seconds> -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
+#         -DSCOPE=perUser|perMachine -DEPOCH=<seconds> -DWORK=<scratch folder> -DOUTPUT=<package> -P build_msi.cmake
 cmake_minimum_required(VERSION 3.21)
 
 # The component that writes the sign-in entry is installed only with AUTOSTART=1, or when an older version
 # had made the entry and AUTOSTART=0 does not say otherwise. wixl cannot express a component's condition,
 # so it is written into the package's Component table afterwards.
 set(autostart_condition [[AUTOSTART="1" OR (PREVIOUSAUTOSTART AND NOT AUTOSTART="0")]])
-set(upgrade_code 2DCD64B3-0F77-408F-87D8-2B86DD972084)
+# The per-user and the machine-wide install are two products to Windows Installer, each with its own
+# upgrade code; the per-user one keeps the code of the releases before the machine-wide one existed.
+if(SCOPE STREQUAL "perMachine")
+  set(upgrade_code 8C209650-A5EB-44B3-A851-E65A08864D11)
+else()
+  set(upgrade_code 2DCD64B3-0F77-408F-87D8-2B86DD972084)
+endif()
 
 if(ARCH STREQUAL "x64")
   set(platform x64)
+  set(win64 yes)
 else()
   set(platform Intel)
+  set(win64 no)
 endif()
 
 # wixl finds the files in the folder it runs in; the cabinet takes their dates from the files, so they
@@ -56,7 +64,8 @@ endif()
 file(REMOVE "${OUTPUT}")
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${at_source_date}
-          ${WIXL} -a ${ARCH} -D Version=${MSI_VERSION} -D ProgramVersion=${VERSION} -D ProductCode=${product_code}
+          ${WIXL} -a ${ARCH} -D Scope=${SCOPE} -D Win64=${win64} -D UpgradeCode=${upgrade_code}
+          -D Version=${MSI_VERSION} -D ProgramVersion=${VERSION} -D ProductCode=${product_code}
           -o "${OUTPUT}" "${SOURCE}"
   WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
 execute_process(

@@ -27,9 +27,10 @@ endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/msi_version.cmake)
 
-# tobrik_add_msi(TARGET OUTPUT VERSION): a target that builds the installer package of this build's program
-# (TOBRIK_PROGRAM_FILE: built here, or the release's) with the given four-field version.
-function(tobrik_add_msi target output version)
+# tobrik_add_msi(TARGET OUTPUT VERSION SCOPE): a target that builds the installer package of this build's
+# program (TOBRIK_PROGRAM_FILE: built here, or the release's) with the given four-field version, per user
+# (SCOPE perUser) or for every user of the machine (perMachine).
+function(tobrik_add_msi target output version scope)
   if(NOT TOBRIK_WIXL OR NOT TOBRIK_MSIBUILD)
     message(FATAL_ERROR "${target} needs wixl and msibuild (Debian: wixl msitools)")
   endif()
@@ -39,7 +40,7 @@ function(tobrik_add_msi target output version)
             -DSOURCE=${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs -DPROGRAM=${TOBRIK_PROGRAM_FILE}
             -DBITMAP=${CMAKE_SOURCE_DIR}/res/Tobrik.bmp -DICON=${CMAKE_SOURCE_DIR}/res/Tobrik.ico
             "-DPOINTERS=${TOBRIK_POINTERS}" -DVERSION=${version} -DMSI_VERSION=${msi_version} -DARCH=${TOBRIK_PACKAGE_ARCH}
-            -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH} -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
+            -DSCOPE=${scope} -DEPOCH=${TOBRIK_SOURCE_DATE_EPOCH} -DWORK=${CMAKE_BINARY_DIR}/packages/${target} -DOUTPUT=${output}
             -P ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
     DEPENDS TobrikMouse ${TOBRIK_PROGRAM_FILE}
             ${CMAKE_SOURCE_DIR}/installer/TobrikMouse.wxs ${CMAKE_SOURCE_DIR}/installer/build_msi.cmake
@@ -49,14 +50,18 @@ function(tobrik_add_msi target output version)
   add_custom_target(${target} DEPENDS ${output})
 endfunction()
 
-# The shipped package is the 32-bit build's; a 64-bit build makes one of its own for its tests.
+# The shipped packages are the 32-bit build's; a 64-bit build makes its own for its tests. The machine-wide
+# package (target package_msi_machine) carries -machine in its name.
 if(TOBRIK_PACKAGE_ARCH STREQUAL x86)
-  set(TOBRIK_MSI_NAME TobrikMouse-${PROJECT_VERSION}.msi)
+  set(TOBRIK_MSI_SUFFIX "")
 else()
-  set(TOBRIK_MSI_NAME TobrikMouse-${PROJECT_VERSION}${TOBRIK_PACKAGE_SUFFIX}.msi)
+  set(TOBRIK_MSI_SUFFIX ${TOBRIK_PACKAGE_SUFFIX})
 endif()
+set(TOBRIK_MSI_NAME TobrikMouse-${PROJECT_VERSION}${TOBRIK_MSI_SUFFIX}.msi)
+set(TOBRIK_MACHINE_MSI_NAME TobrikMouse-${PROJECT_VERSION}${TOBRIK_MSI_SUFFIX}-machine.msi)
 if(TOBRIK_WIXL AND TOBRIK_MSIBUILD)
-  tobrik_add_msi(package_msi ${CMAKE_BINARY_DIR}/${TOBRIK_MSI_NAME} ${PROJECT_VERSION})
+  tobrik_add_msi(package_msi ${CMAKE_BINARY_DIR}/${TOBRIK_MSI_NAME} ${PROJECT_VERSION} perUser)
+  tobrik_add_msi(package_msi_machine ${CMAKE_BINARY_DIR}/${TOBRIK_MACHINE_MSI_NAME} ${PROJECT_VERSION} perMachine)
 endif()
 
 if(TOBRIK_ZIP)

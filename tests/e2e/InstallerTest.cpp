@@ -1,7 +1,8 @@
-// The Windows Installer package, as a user or an administrator deploys it: installed, upgraded (or refused
-// as a downgrade) and removed silently with the system's msiexec, and the installed program started in both
-// roles. The packages, next to the tests: the one the release ships (the 32-bit build's is the release's own
-// file) and one of the next version, whose only change is the version field a release raises next.
+// The Windows Installer packages, per user and machine-wide, as a user or an administrator deploys them:
+// installed, upgraded (or refused as a downgrade, or beside the other scope's install) and removed silently
+// with the system's msiexec, and the installed program started in both roles. The packages, next to the
+// tests: the ones the release ships (the 32-bit build's are the release's own files) and ones of the next
+// version, whose only change is the version field a release raises next.
 #include "harness.h"
 
 #include <msi.h>
@@ -14,7 +15,8 @@
 namespace e2e {
 namespace {
 
-constexpr char kUpgradeCode[] = "{2DCD64B3-0F77-408F-87D8-2B86DD972084}";
+constexpr char kUserUpgradeCode[] = "{2DCD64B3-0F77-408F-87D8-2B86DD972084}";
+constexpr char kMachineUpgradeCode[] = "{8C209650-A5EB-44B3-A851-E65A08864D11}";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "Tobrik Mouse";
 constexpr DWORD kMsiexecTimeoutMs = 60000;
@@ -24,14 +26,17 @@ std::string Folder(int csidl) {
     char path[MAX_PATH] = "";
     return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
 }
-std::string InstallFolder() {
-    return Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tobrik Mouse";
+// Where each scope installs: the user's own folders and registry, or those of every user.
+std::string InstallFolder(bool machine) {
+    return machine ? Folder(CSIDL_PROGRAM_FILES) + "\\Tobrik Mouse"
+                   : Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tobrik Mouse";
 }
-std::string InstalledProgram() {
-    return InstallFolder() + "\\TobrikMouse.exe";
+std::string InstalledProgram(bool machine) {
+    return InstallFolder(machine) + "\\TobrikMouse.exe";
 }
-std::string ShortcutPath() {
-    return Folder(CSIDL_PROGRAMS) + "\\Tobrik Mouse.lnk";
+// Wine's installer ignores ALLUSERS for the Start menu: a machine-wide install's entry lands in the user's.
+std::string ShortcutPath(bool machine) {
+    return Folder(machine && !UnderWine() ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS) + "\\Tobrik Mouse.lnk";
 }
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -62,22 +67,22 @@ std::string ShortcutTarget(const std::string& shortcut) {
     return target;
 }
 
-std::optional<std::string> SignInEntry() {
+std::optional<std::string> SignInEntry(bool machine) {
     char value[1024];
     DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS) {
+    if (RegGetValueA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ,
+                     nullptr, value, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     return std::string(value);
 }
 
-// The product codes of every installed version of Tobrik Mouse.
-std::vector<std::string> InstalledProducts() {
+// The product codes of every installed version of Tobrik Mouse of the scope.
+std::vector<std::string> InstalledProducts(bool machine) {
     std::vector<std::string> products;
     char product[39];
-    for (DWORD index = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, index, product) == ERROR_SUCCESS;
-         ++index) {
+    const char* upgradeCode = machine ? kMachineUpgradeCode : kUserUpgradeCode;
+    for (DWORD index = 0; MsiEnumRelatedProductsA(upgradeCode, 0, index, product) == ERROR_SUCCESS; ++index) {
         products.emplace_back(product);
     }
     return products;
@@ -125,8 +130,11 @@ std::string ReadLog(const std::string& path) {
 struct UninstallGuard {
     explicit UninstallGuard(const TempDirectory& temp) : temp_(temp) {}
     ~UninstallGuard() {
-        for (const std::string& product : armed ? InstalledProducts() : std::vector<std::string>{}) {
-            EXPECT_TRUE(Msiexec("/x " + product, temp_.File("cleanup.log")));
+        for (bool machine : {false, true}) {
+            for (const std::string& product :
+                 armed ? InstalledProducts(machine) : std::vector<std::string>{}) {
+                EXPECT_TRUE(Msiexec("/x " + product, temp_.File("cleanup.log")));
+            }
         }
     }
     const TempDirectory& temp_;
@@ -136,12 +144,16 @@ struct UninstallGuard {
 struct Package {
     const char* file;
     const char* version;  // the product version it installs
+    bool machine;         // for every user of the machine
 };
-constexpr Package kShipped{TOBRIK_TEST_PACKAGE, TOBRIK_TEST_VERSION};
-constexpr Package kNext{TOBRIK_TEST_UPGRADE_PACKAGE, TOBRIK_TEST_UPGRADE_VERSION};
+constexpr Package kShipped{TOBRIK_TEST_PACKAGE, TOBRIK_TEST_VERSION, false};
+constexpr Package kNext{TOBRIK_TEST_UPGRADE_PACKAGE, TOBRIK_TEST_UPGRADE_VERSION, false};
+constexpr Package kMachine{TOBRIK_TEST_MACHINE_PACKAGE, TOBRIK_TEST_VERSION, true};
+constexpr Package kMachineNext{TOBRIK_TEST_MACHINE_UPGRADE_PACKAGE, TOBRIK_TEST_UPGRADE_VERSION, true};
 
 // One package installed, then another (or the same one again) over it, each with the given properties and the
-// sign-in entry expected after it. An older package over a newer one is refused and changes nothing.
+// sign-in entry expected after it. An older package over a newer one, and a package of the other scope beside
+// an install, are refused and change nothing.
 struct InstallCase {
     const char* name;
     Package first;
@@ -192,7 +204,7 @@ protected:
             GTEST_SKIP()
                 << "no installer packages: wixl and msibuild were missing when the build was configured";
         }
-        if (!InstalledProducts().empty()) {
+        if (!InstalledProducts(false).empty() || !InstalledProducts(true).empty()) {
             GTEST_SKIP() << "Tobrik Mouse is installed on this machine; the test would replace it";
         }
         uninstall_.armed = true;
@@ -202,22 +214,31 @@ protected:
     static std::string PackagePath(const char* name) { return ThisProgramDirectory() + "\\" + name; }
 
     // What an installed version leaves: one entry in the list of installed programs, its files, the
-    // shortcut, and the sign-in entry if asked for.
-    void ExpectInstalled(const char* version, bool signIn) {
-        const std::vector<std::string> products = InstalledProducts();
+    // shortcut, and the sign-in entry if asked for; and nothing of the other scope.
+    void ExpectInstalled(const Package& package, bool signIn) {
+        const bool machine = package.machine;
+        ExpectNothingInstalled(!machine);
+        const std::vector<std::string> products = InstalledProducts(machine);
         ASSERT_EQ(products.size(), 1u);
-        EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), version);
+        EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), package.version);
         EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER), "Tobrik Software");
         EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)))
             << "no icon at \"" << ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON) << "\"";
-        EXPECT_EQ(FilesBelow(InstallFolder()), ShippedFiles());
-        EXPECT_EQ(_stricmp(ShortcutTarget(ShortcutPath()).c_str(), InstalledProgram().c_str()), 0)
-            << ShortcutPath() << " starts \"" << ShortcutTarget(ShortcutPath()) << "\"";
+        EXPECT_EQ(FilesBelow(InstallFolder(machine)), ShippedFiles());
+        const std::string shortcut = ShortcutPath(machine);
+        EXPECT_EQ(_stricmp(ShortcutTarget(shortcut).c_str(), InstalledProgram(machine).c_str()), 0)
+            << shortcut << " starts \"" << ShortcutTarget(shortcut) << "\"";
         if (signIn) {
-            EXPECT_EQ(SignInEntry(), "\"" + InstalledProgram() + "\" " + kOverlayToken);
+            EXPECT_EQ(SignInEntry(machine), "\"" + InstalledProgram(machine) + "\" " + kOverlayToken);
         } else {
-            EXPECT_EQ(SignInEntry(), std::nullopt);
+            EXPECT_EQ(SignInEntry(machine), std::nullopt);
         }
+    }
+
+    static void ExpectNothingInstalled(bool machine) {
+        EXPECT_TRUE(InstalledProducts(machine).empty());
+        EXPECT_FALSE(Exists(InstallFolder(machine))) << InstallFolder(machine);
+        EXPECT_EQ(SignInEntry(machine), std::nullopt);
     }
 
     UninstallGuard uninstall_{temp_};
@@ -235,30 +256,31 @@ TEST_P(E2eInstaller, InstallUpgradeStartAndRemove) {
     const bool programsExisted = Exists(programs);
 
     ASSERT_TRUE(Msiexec(arguments("/i", param.first, param.firstProperties), temp_.File("first.log")));
-    ExpectInstalled(param.first.version, param.firstSignIn);
+    ExpectInstalled(param.first, param.firstSignIn);
     if (param.secondRefused) {
         const std::string log = temp_.File("refused.log");
         ASSERT_TRUE(
             Msiexec(arguments("/i", param.second, param.secondProperties), log, ERROR_INSTALL_FAILURE));
         // Windows writes the refusal's message into the log; Wine's installer, run silently, shows it
         // nowhere.
+        const char* refusal = param.first.machine == param.second.machine
+                                  ? "A newer version of Tobrik Mouse is already installed."
+                                  : "Tobrik Mouse is already installed for ";
         if (!UnderWine()) {
-            EXPECT_NE(ReadLog(log).find("A newer version of Tobrik Mouse is already installed."),
-                      std::string::npos)
-                << ReadLog(log);
+            EXPECT_NE(ReadLog(log).find(refusal), std::string::npos) << ReadLog(log);
         }
-        ExpectInstalled(param.first.version, param.firstSignIn);
+        ExpectInstalled(param.first, param.firstSignIn);
     } else {
         ASSERT_TRUE(Msiexec(arguments("/i", param.second, param.secondProperties), temp_.File("second.log")));
-        ExpectInstalled(param.second.version, param.secondSignIn);
+        ExpectInstalled(param.second, param.secondSignIn);
     }
     const Package& installed = param.secondRefused ? param.first : param.second;
     {
         // The sign-in entry's command line is the one this starts; the settings written before the first
         // install are still found.
-        ChildProcess configuration(InstalledProgram(), "");
+        ChildProcess configuration(InstalledProgram(installed.machine), "");
         EXPECT_NE(WaitForWindowOf(configuration, kAppTitle), nullptr) << configuration.Describe();
-        ChildProcess overlay(InstalledProgram(), kOverlayToken);
+        ChildProcess overlay(InstalledProgram(installed.machine), kOverlayToken);
         HWND overlayWindow = WaitForWindowOf(overlay, kOverlayTitle);
         ASSERT_NE(overlayWindow, nullptr) << overlay.Describe();
         EXPECT_EQ(LayeringOf(overlayWindow).value_or(Layering{}).alpha, kStoredOpacity)
@@ -266,11 +288,11 @@ TEST_P(E2eInstaller, InstallUpgradeStartAndRemove) {
     }
 
     ASSERT_TRUE(Msiexec(arguments("/x", installed, ""), temp_.File("uninstall.log")));
-    EXPECT_TRUE(InstalledProducts().empty());
-    EXPECT_FALSE(Exists(InstallFolder())) << InstallFolder();
+    for (bool machine : {false, true}) {
+        ExpectNothingInstalled(machine);
+        EXPECT_FALSE(Exists(ShortcutPath(machine))) << ShortcutPath(machine);
+    }
     EXPECT_TRUE(programsExisted || !Exists(programs)) << programs;
-    EXPECT_FALSE(Exists(ShortcutPath())) << ShortcutPath();
-    EXPECT_EQ(SignInEntry(), std::nullopt);
     EXPECT_EQ(ReadDwordSetting(kOpacity), kStoredOpacity) << DescribeSettings();
 }
 
@@ -283,7 +305,14 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         // The same package again: one entry stays, and so does the sign-in entry it asks for.
         InstallCase{"SamePackageAgain", kShipped, "AUTOSTART=1", true, kShipped, "AUTOSTART=1", true, false},
-        InstallCase{"DowngradeRefused", kNext, "AUTOSTART=1", true, kShipped, "", true, true}),
+        InstallCase{"DowngradeRefused", kNext, "AUTOSTART=1", true, kShipped, "", true, true},
+        // For every user: the sign-in entry in HKLM, kept by the upgrade.
+        InstallCase{"MachineUpgradeKeepsSignIn", kMachine, "AUTOSTART=1", true, kMachineNext, "", true,
+                    false},
+        InstallCase{"MachineDowngradeRefused", kMachineNext, "", false, kMachine, "", false, true},
+        // One scope refuses to install beside the other, whichever came first.
+        InstallCase{"MachineBesideUserRefused", kShipped, "", false, kMachine, "AUTOSTART=1", false, true},
+        InstallCase{"UserBesideMachineRefused", kMachine, "AUTOSTART=1", true, kShipped, "", true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
