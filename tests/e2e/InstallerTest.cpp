@@ -23,8 +23,8 @@ constexpr DWORD kMsiexecTimeoutMs = 60000;
 constexpr DWORD kStoredOpacity = 77;
 
 std::string Folder(int csidl) {
-    char path[MAX_PATH] = "";
-    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+    wchar_t path[MAX_PATH] = L"";
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? Utf8(path) : "";
 }
 // Where each scope installs: the user's own folders and registry, or those of every user.
 std::string InstallFolder(bool machine) {
@@ -39,23 +39,22 @@ std::string ShortcutPath(bool machine) {
     return Folder(machine && !UnderWine() ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS) + "\\Tobrik Mouse.lnk";
 }
 bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The program a shortcut starts, as the shell reads it; empty if it cannot be read.
 std::string ShortcutTarget(const std::string& shortcut) {
     std::string target;
     const bool initialised = SUCCEEDED(CoInitialize(nullptr));
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link)))) {
         IPersistFile* file = nullptr;
-        std::wstring widePath(shortcut.begin(), shortcut.end());
-        char path[MAX_PATH] = "";
+        wchar_t path[MAX_PATH] = L"";
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            if (SUCCEEDED(file->Load(widePath.c_str(), STGM_READ)) &&
+            if (SUCCEEDED(file->Load(Wide(shortcut).c_str(), STGM_READ)) &&
                 SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0))) {
-                target = path;
+                target = Utf8(path);
             }
             file->Release();
         }
@@ -68,13 +67,13 @@ std::string ShortcutTarget(const std::string& shortcut) {
 }
 
 std::optional<std::string> SignInEntry(bool machine) {
-    char value[1024];
+    wchar_t value[1024];
     DWORD size = sizeof value;
-    if (RegGetValueA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ,
-                     nullptr, value, &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, Wide(kRunKey).c_str(),
+                     Wide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    return std::string(value);
+    return Utf8(value);
 }
 
 // The product codes of every installed version of Tobrik Mouse of the scope.
@@ -163,18 +162,19 @@ struct InstallCase {
     const char* secondProperties;
     bool secondSignIn;
     bool secondRefused;
+    const char* folder = nullptr;  // given as INSTALLFOLDER to both installs, below the test's own folder
 };
 
 // Every file below a folder, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
     std::vector<std::string> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return files;
     }
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Utf8(found.cFileName);
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             files.push_back(prefix + name);
         } else if (name != "." && name != "..") {
@@ -182,7 +182,7 @@ std::vector<std::string> FilesBelow(const std::string& folder, const std::string
                 files.push_back(file);
             }
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(files.begin(), files.end());
     return files;
@@ -213,6 +213,17 @@ protected:
 
     static std::string PackagePath(const char* name) { return ThisProgramDirectory() + "\\" + name; }
 
+    // Where the case installs the scope: the folder it names, or the scope's own.
+    std::string InstallFolderOf(bool machine) const {
+        const char* folder = GetParam().folder;
+        return folder != nullptr && machine == GetParam().first.machine
+                   ? temp_.File(folder) + "\\Tobrik Mouse"
+                   : InstallFolder(machine);
+    }
+    std::string InstalledProgramOf(bool machine) const {
+        return InstallFolderOf(machine) + "\\TobrikMouse.exe";
+    }
+
     // What an installed version leaves: one entry in the list of installed programs, its files, the
     // shortcut, and the sign-in entry if asked for; and nothing of the other scope.
     void ExpectInstalled(const Package& package, bool signIn) {
@@ -224,20 +235,20 @@ protected:
         EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER), "Tobrik Software");
         EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)))
             << "no icon at \"" << ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON) << "\"";
-        EXPECT_EQ(FilesBelow(InstallFolder(machine)), ShippedFiles());
+        EXPECT_EQ(FilesBelow(InstallFolderOf(machine)), ShippedFiles());
         const std::string shortcut = ShortcutPath(machine);
-        EXPECT_EQ(_stricmp(ShortcutTarget(shortcut).c_str(), InstalledProgram(machine).c_str()), 0)
+        EXPECT_EQ(_stricmp(ShortcutTarget(shortcut).c_str(), InstalledProgramOf(machine).c_str()), 0)
             << shortcut << " starts \"" << ShortcutTarget(shortcut) << "\"";
         if (signIn) {
-            EXPECT_EQ(SignInEntry(machine), "\"" + InstalledProgram(machine) + "\" " + kOverlayToken);
+            EXPECT_EQ(SignInEntry(machine), "\"" + InstalledProgramOf(machine) + "\" " + kOverlayToken);
         } else {
             EXPECT_EQ(SignInEntry(machine), std::nullopt);
         }
     }
 
-    static void ExpectNothingInstalled(bool machine) {
+    void ExpectNothingInstalled(bool machine) const {
         EXPECT_TRUE(InstalledProducts(machine).empty());
-        EXPECT_FALSE(Exists(InstallFolder(machine))) << InstallFolder(machine);
+        EXPECT_FALSE(Exists(InstallFolderOf(machine))) << InstallFolderOf(machine);
         EXPECT_EQ(SignInEntry(machine), std::nullopt);
     }
 
@@ -247,9 +258,11 @@ protected:
 // Installs the two packages of the case one over the other, starts what is installed, then removes it.
 TEST_P(E2eInstaller, InstallUpgradeStartAndRemove) {
     const InstallCase& param = GetParam();
-    const auto arguments = [](const char* verb, const Package& package, const char* properties) {
+    const std::string folder =
+        param.folder != nullptr ? " INSTALLFOLDER=\"" + InstallFolderOf(param.first.machine) + "\"" : "";
+    const auto arguments = [&](const char* verb, const Package& package, const char* properties) {
         return std::string(verb) + " \"" + PackagePath(package.file) + "\"" + (*properties ? " " : "") +
-               properties;
+               properties + (std::string(verb) == "/i" ? folder : "");
     };
     // The folder that holds the install folder is removed with it unless something else put it there.
     const std::string programs = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs";
@@ -278,9 +291,9 @@ TEST_P(E2eInstaller, InstallUpgradeStartAndRemove) {
     {
         // The sign-in entry's command line is the one this starts; the settings written before the first
         // install are still found.
-        ChildProcess configuration(InstalledProgram(installed.machine), "");
+        ChildProcess configuration(InstalledProgramOf(installed.machine), "");
         EXPECT_NE(WaitForWindowOf(configuration, kAppTitle), nullptr) << configuration.Describe();
-        ChildProcess overlay(InstalledProgram(installed.machine), kOverlayToken);
+        ChildProcess overlay(InstalledProgramOf(installed.machine), kOverlayToken);
         HWND overlayWindow = WaitForWindowOf(overlay, kOverlayTitle);
         ASSERT_NE(overlayWindow, nullptr) << overlay.Describe();
         EXPECT_EQ(LayeringOf(overlayWindow).value_or(Layering{}).alpha, kStoredOpacity)
@@ -312,7 +325,10 @@ INSTANTIATE_TEST_SUITE_P(
         InstallCase{"MachineDowngradeRefused", kMachineNext, "", false, kMachine, "", false, true},
         // One scope refuses to install beside the other, whichever came first.
         InstallCase{"MachineBesideUserRefused", kShipped, "", false, kMachine, "AUTOSTART=1", false, true},
-        InstallCase{"UserBesideMachineRefused", kMachine, "AUTOSTART=1", true, kShipped, "", true, true}),
+        InstallCase{"UserBesideMachineRefused", kMachine, "AUTOSTART=1", true, kShipped, "", true, true},
+        // Installed where the folder's name lies outside the code page.
+        InstallCase{"FolderNamedInAnyScript", kShipped, "AUTOSTART=1", true, kShipped, "AUTOSTART=1", true,
+                    false, "Пример 例 ☺"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
