@@ -1,4 +1,5 @@
 // The entry point: hands the application object its instance and command-line tail and runs it.
+#include "framework/Module.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -13,11 +14,19 @@ void LoadDllsFromSystem32Only() {
     const auto setDefaultDllDirectories =
         reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
             ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    if (setDefaultDllDirectories == nullptr || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        // Failing too, the search stays as it was: the program still runs.
+        ::SetDllDirectoryA("");
         return;
     }
-    // Failing too, the search stays as it was: the program still runs.
-    ::SetDllDirectoryA("");
+    // Wine, unlike Windows, resolves the delayed imports of its own DLLs (the drawing and COM helpers of the
+    // dialogs, measured with WINEDEBUG=+loaddll) by the search path the process started with, the program's
+    // folder first, whatever the default above says. Loaded from System32 now, they are found loaded then.
+    if (RunsUnderWine()) {
+        for (const char* name : {"msimg32.dll", "ole32.dll"}) {
+            ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);  // kept loaded for good
+        }
+    }
 }
 
 }  // namespace
