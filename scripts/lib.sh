@@ -21,8 +21,8 @@ i686-w64-mingw32-windres binutils-mingw-w64-i686
 /usr/src/googletest/CMakeLists.txt googletest
 '
 # The release packages and the installer tests: the ZIP, the Windows Installer package (wixl, with
-# msitools' msibuild to finish it and faketime to date it), their checks; signing them, and reading the
-# winget manifest back.
+# msitools' msibuild to finish it and faketime to date it), their checks; signing them, reading the
+# winget manifest back, and the program's PE headers (pefile).
 # shellcheck disable=SC2034
 TOBRIK_PACKAGE_TOOLS='
 zip zip
@@ -34,6 +34,7 @@ sha256sum coreutils
 osslsigncode osslsigncode
 openssl openssl
 - python3-yaml
+- python3-pefile
 '
 # Wine only recommends its fonts and the X extension libraries that its X11 driver loads
 # when present; without them dialogs get other metrics and layered windows, the cursor and

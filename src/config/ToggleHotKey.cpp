@@ -3,6 +3,7 @@
 #include "config/TobrikMouseDlg.h"
 
 #include "app/OverlayControl.h"
+#include "framework/Module.h"
 #include "settings/HotKeySettings.h"
 
 namespace {
@@ -20,9 +21,7 @@ const char kHotKeyRefusedText[] =
 // Whether a held combination sends a hot-key message for each of the keyboard's repeats. Wine accepts
 // MOD_NOREPEAT but ignores it, so there repeats arrive as they do on Windows Vista, which refuses the flag.
 bool RepeatsArrive(bool noRepeatRegistered) {
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return !noRepeatRegistered ||
-           (ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr);
+    return !noRepeatRegistered || RunsUnderWine();
 }
 }  // namespace
 

@@ -19,3 +19,8 @@ std::string ModuleFileName(HMODULE module) {
     }
     return std::string();
 }
+
+bool RunsUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}

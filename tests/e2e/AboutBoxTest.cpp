@@ -1,6 +1,10 @@
 // The About box that the dialog's system commands open, and the web pages that the Visit button and F1 open.
-// A recorder program stands in for the web browser: the test registers it for http addresses.
+// A recorder program stands in for the web browser: the test registers it for http addresses. Also: none of
+// the DLLs that the system loads for them, and for the common dialogs, comes from the program's folder.
 #include "config_harness.h"
+
+#include <colordlg.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <fstream>
@@ -288,6 +292,98 @@ INSTANTIATE_TEST_SUITE_P(, E2eAboutWebPage,
                                            PageCase{"F1OnVisitButton", IDC_VISIT, true, kProductPage},
                                            PageCase{"F1OnToggleButton", IDC_TOGGLE, true, kProductPage}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- No DLL from the program's folder or the current folder ---
+
+// Wine, unlike Windows, prefers its own DLLs to files of the same name anywhere; told to prefer those files
+// ("native") for the program, it searches as Windows does. Set for this case alone, in Wine's settings of
+// programs named TobrikMouse.exe; Windows has no such key. Both DLLs load only after the program starts.
+constexpr char kPlantedDlls[][16] = {"msimg32", "ole32"};
+constexpr char kOverridesKey[] = "Software\\Wine\\AppDefaults\\TobrikMouse.exe\\DllOverrides";
+
+class PreferPlantedDlls {
+public:
+    PreferPlantedDlls() {
+        HKEY key = nullptr;
+        set_ = RegCreateKeyExA(HKEY_CURRENT_USER, kOverridesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                               nullptr) == ERROR_SUCCESS;
+        for (const char* name : kPlantedDlls) {
+            set_ =
+                set_ && RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"),
+                                       sizeof("native,builtin")) == ERROR_SUCCESS;
+        }
+        RegCloseKey(key);
+    }
+    ~PreferPlantedDlls() {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kOverridesKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER,
+                      "Software\\Wine\\AppDefaults\\TobrikMouse.exe");  // unless it holds more
+    }
+    PreferPlantedDlls(const PreferPlantedDlls&) = delete;
+    PreferPlantedDlls& operator=(const PreferPlantedDlls&) = delete;
+
+    bool Set() const { return set_; }
+
+private:
+    bool set_ = false;
+};
+
+// The files that planted DLLs in the folder left when a process loaded them.
+std::vector<std::string> LoadedFrom(const std::string& folder) {
+    std::vector<std::string> loaded;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*.loaded").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        loaded.push_back(folder + "\\" + found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    return loaded;
+}
+
+TEST_F(E2eAboutTest, NoDllComesFromTheProgramsOrTheCurrentFolder) {
+    const std::string portable = temp_.Subdirectory("portable");
+    const std::string current = temp_.Subdirectory("current");
+    const std::string program = CopyProgramTo(portable);
+    ASSERT_FALSE(program.empty()) << "cannot copy the program to " << portable;
+    for (const std::string& folder : {portable, current}) {
+        for (const char* name : kPlantedDlls) {
+            const std::string planted = folder + "\\" + name + ".dll";
+            ASSERT_TRUE(
+                CopyFileA((ThisProgramDirectory() + "\\planted_dll.dll").c_str(), planted.c_str(), FALSE));
+        }
+    }
+    const PreferPlantedDlls preferPlanted;
+    ASSERT_TRUE(preferPlanted.Set());
+    dialog_.emplace(program, "", current);
+    HWND dialog = WaitForWindowOf(*dialog_, kAppTitle);
+    ASSERT_NE(dialog, nullptr) << dialog_->Describe();
+    EXPECT_TRUE(WaitForProcessIdle(dialog_->Id(), kStartTimeoutMs));
+
+    // Everything that loads DLLs after the start: the overlay, both common dialogs, the About box, a web
+    // page.
+    EXPECT_NE(ToggleOn(dialog), nullptr);
+    for (const auto& [button, control] :
+         {std::pair{IDC_BROWSE_BITMAP, cmb13}, {IDC_SELECT_COLOR, COLOR_RED}}) {
+        HWND box = ClickButton(dialog, button) ? WaitForOwnedDialog(dialog, 0xFFFF) : nullptr;  // its text
+        HWND common =
+            box != nullptr && ClickButton(box, IDOK) ? WaitForOwnedDialog(dialog, control) : nullptr;
+        ASSERT_NE(common, nullptr) << "button " << button << ": " << DescribeWindowsOf(dialog_->Id());
+        EXPECT_TRUE(ClickButton(common, IDCANCEL) &&
+                    WaitUntil([&] { return !IsWindow(common); }, kExitTimeoutMs));
+    }
+    ASSERT_TRUE(PostMessageA(dialog, WM_SYSCOMMAND, 0x10, 0));
+    HWND about = WaitForAboutBox();
+    ASSERT_NE(about, nullptr) << DescribeWindowsOf(dialog_->Id());
+    EXPECT_TRUE(PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0) &&
+                WaitUntil([&] { return !IsWindow(about); }, kExitTimeoutMs));
+    EXPECT_TRUE(SendToControl(dialog, IDC_VISIT, BM_CLICK));
+    EXPECT_EQ(PagesOpened(1), std::vector<std::string>{kHomePage + std::string(kShownMaximized)});
+
+    EXPECT_EQ(LoadedFrom(portable), std::vector<std::string>{});
+    EXPECT_EQ(LoadedFrom(current), std::vector<std::string>{});
+}
 
 }  // namespace
 }  // namespace e2e
