@@ -301,31 +301,19 @@ INSTANTIATE_TEST_SUITE_P(, E2eAboutWebPage,
 constexpr char kPlantedDlls[][16] = {"msimg32", "ole32"};
 constexpr char kOverridesKey[] = "Software\\Wine\\AppDefaults\\TobrikMouse.exe\\DllOverrides";
 
-class PreferPlantedDlls {
-public:
+struct PreferPlantedDlls {
     PreferPlantedDlls() {
-        HKEY key = nullptr;
-        set_ = RegCreateKeyExA(HKEY_CURRENT_USER, kOverridesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                               nullptr) == ERROR_SUCCESS;
         for (const char* name : kPlantedDlls) {
-            set_ =
-                set_ && RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"),
-                                       sizeof("native,builtin")) == ERROR_SUCCESS;
+            set = set && RegSetKeyValueA(HKEY_CURRENT_USER, kOverridesKey, name, REG_SZ, "native,builtin",
+                                         sizeof "native,builtin") == ERROR_SUCCESS;
         }
-        RegCloseKey(key);
     }
     ~PreferPlantedDlls() {
-        RegDeleteKeyA(HKEY_CURRENT_USER, kOverridesKey);
-        RegDeleteKeyA(HKEY_CURRENT_USER,
-                      "Software\\Wine\\AppDefaults\\TobrikMouse.exe");  // unless it holds more
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\TobrikMouse.exe");
     }
     PreferPlantedDlls(const PreferPlantedDlls&) = delete;
     PreferPlantedDlls& operator=(const PreferPlantedDlls&) = delete;
-
-    bool Set() const { return set_; }
-
-private:
-    bool set_ = false;
+    bool set = true;
 };
 
 // The files that planted DLLs in the folder left when a process loaded them.
@@ -355,7 +343,7 @@ TEST_F(E2eAboutTest, NoDllComesFromTheProgramsOrTheCurrentFolder) {
         }
     }
     const PreferPlantedDlls preferPlanted;
-    ASSERT_TRUE(preferPlanted.Set());
+    ASSERT_TRUE(preferPlanted.set);
     dialog_.emplace(program, "", current);
     HWND dialog = WaitForWindowOf(*dialog_, kAppTitle);
     ASSERT_NE(dialog, nullptr) << dialog_->Describe();
