@@ -31,9 +31,6 @@ std::string InstallFolder(bool machine) {
     return machine ? Folder(CSIDL_PROGRAM_FILES) + "\\Tobrik Mouse"
                    : Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tobrik Mouse";
 }
-std::string InstalledProgram(bool machine) {
-    return InstallFolder(machine) + "\\TobrikMouse.exe";
-}
 // Wine's installer ignores ALLUSERS for the Start menu: a machine-wide install's entry lands in the user's.
 std::string ShortcutPath(bool machine) {
     return Folder(machine && !UnderWine() ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS) + "\\Tobrik Mouse.lnk";
