@@ -1,5 +1,6 @@
 #include "framework/WinApp.h"
 
+#include "framework/Module.h"
 #include "framework/RegistryKey.h"
 
 namespace {
@@ -8,17 +9,10 @@ constexpr UINT kApplicationTitleString = 0xE000;
 }  // namespace
 
 std::string LoadResourceString(HINSTANCE instance, UINT id) {
-    // A string that comes within one character (up to 4 bytes of UTF-8) of the buffer's end may have been
-    // cut, so the buffer grows until a character more fits.
-    for (int size = 256; size <= (1 << 17); size *= 2) {
-        std::string text(static_cast<size_t>(size), '\0');
-        const int length = ::LoadStringA(instance, id, text.data(), size);
-        if (length + 4 < size) {
-            text.resize(static_cast<size_t>(length > 0 ? length : 0));
-            return text;
-        }
-    }
-    return std::string();
+    return ReadWholeText([instance, id](char* buffer, DWORD size) {
+        const int length = ::LoadStringA(instance, id, buffer, static_cast<int>(size));
+        return static_cast<DWORD>(length > 0 ? length : 0);
+    });
 }
 
 CWinApp* AfxGetApp() {
