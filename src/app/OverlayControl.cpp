@@ -50,8 +50,13 @@ void StartOverlay(const std::string& executablePath) {
         ::CloseHandle(process.hThread);
         // Until the new overlay carries its title, a toggle would not find it and would start a second
         // one; so the start returns once the window is there, or once the process has ended without it.
-        WaitForOverlay(true, kOverlayShownTimeoutMs, process.hProcess);
+        const ULONGLONG start = ::GetTickCount64();
+        const bool shown = WaitForOverlay(true, kOverlayShownTimeoutMs, process.hProcess);
+        TraceLine("toggle: overlay %lu %s after %lu ms", process.dwProcessId, shown ? "shown" : "not shown",
+                  static_cast<DWORD>(::GetTickCount64() - start));
         ::CloseHandle(process.hProcess);
+    } else {
+        TraceLine("toggle: no overlay started, error %lu", ::GetLastError());
     }
 }
 
@@ -77,9 +82,12 @@ void ToggleOverlayFrom(const std::string& executablePath) {
         DWORD_PTR result = 0;
         // The overlay's window goes only after its modal loop has ended; until then a toggle would take
         // it for a running overlay and close it again instead of starting one.
-        if (::SendMessageTimeoutA(overlay, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseTimeoutMs, &result)) {
+        const ULONGLONG start = ::GetTickCount64();
+        const bool closed =
+            ::SendMessageTimeoutA(overlay, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseTimeoutMs, &result) &&
             WaitForOverlay(false, kOverlayGoneTimeoutMs);
-        }
+        TraceLine("toggle: overlay window %p %s after %lu ms", static_cast<void*>(overlay),
+                  closed ? "gone" : "still there", static_cast<DWORD>(::GetTickCount64() - start));
         return;
     }
     StartOverlay(executablePath);

@@ -90,4 +90,5 @@ private:
     CHotKeyPressFilter m_hotKeyPresses;
     CKeyWatcher m_keyWatcher;
     unsigned m_pressesPending = 0;  // taken while more hot-key messages waited, not yet toggled
+    bool m_keySeenDown = false;     // by the key watcher's look taken last, for the trace
 };

@@ -50,6 +50,11 @@ void CTobrikMouseDlg::RegisterStoredHotKey() {
 
 void CTobrikMouseDlg::TakeKeyLooks() {
     for (const KeyLook& look : m_keyWatcher.TakeLooks()) {
+        if (look.down != m_keySeenDown) {
+            m_keySeenDown = look.down;
+            TraceLine("hot key: key seen %s at %lu", look.down ? "down" : "up",
+                      static_cast<DWORD>(look.time));
+        }
         m_hotKeyPresses.KeySeen(look.down, look.time);
     }
 }
@@ -84,7 +89,12 @@ void CTobrikMouseDlg::OnClearHotKey() {
 LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HOTKEY) {
         TakeKeyLooks();
-        if (m_hotKeyPresses.TakePress(static_cast<DWORD>(::GetMessageTime()), ::GetTickCount64())) {
+        const DWORD sent = static_cast<DWORD>(::GetMessageTime());
+        const ULONGLONG now = ::GetTickCount64();
+        const bool press = m_hotKeyPresses.TakePress(sent, now);
+        TraceLine("hot key: sent %lu, judged %lu, %s", sent, static_cast<DWORD>(now),
+                  press ? "a press" : "a repeat");
+        if (press) {
             if (m_hotKeyPresses.Watching()) {
                 SetTimer(kKeyWatchTimerId, kKeyWatchPeriodMs);
                 if (!m_keyWatcher.Start()) {
@@ -98,8 +108,10 @@ LRESULT CTobrikMouseDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lPara
         // two of them would only start and close an overlay back to back (or close and start it), so the
         // toggle comes with the last of them, once: the overlay ends up running exactly when the number of
         // presses is odd, and other messages are still handled after the presses before them.
-        if ((HIWORD(::GetQueueStatus(QS_HOTKEY)) & QS_HOTKEY) == 0) {
+        if (m_pressesPending != 0 && (HIWORD(::GetQueueStatus(QS_HOTKEY)) & QS_HOTKEY) == 0) {
             const bool odd = m_pressesPending % 2 != 0;
+            TraceLine("hot key: %u presses taken together, %s", m_pressesPending,
+                      odd ? "toggling" : "no toggle");
             m_pressesPending = 0;
             if (odd) {
                 ToggleOverlay();

@@ -1,5 +1,5 @@
 // Whole texts from narrow calls, the full path of a loaded module, however long; whether the process runs
-// under Wine.
+// under Wine; the program's trace.
 #pragma once
 
 #include <windows.h>
@@ -30,3 +30,7 @@ std::string ModuleFileName(HMODULE module = nullptr);
 
 // Wine's ntdll exports wine_get_version; that of Windows does not.
 bool RunsUnderWine();
+
+// Writes one line of the program's trace, printf-style, for a debugger to show: Wine prints it with
+// WINEDEBUG=+debugstr. Nobody reading it, a line costs a few microseconds; so only rare events are traced.
+void TraceLine(const char* format, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)));
