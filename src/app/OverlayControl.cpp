@@ -13,8 +13,11 @@ namespace {
 constexpr UINT kCloseTimeoutMs = 3000;
 constexpr DWORD kRestartPauseMs = 100;
 // How long a closed overlay may take to remove its window, and a started one to show it. Past these
-// bounds the dialog carries on without it.
-constexpr DWORD kOverlayGoneTimeoutMs = 2000;
+// bounds the dialog carries on without it. On Windows an overlay goes within milliseconds; under Wine on a
+// display without a window manager it takes 2 s, as Wine waits that long for one to withdraw the window it
+// hides. A toggle that stopped waiting sooner would leave the next toggle to find the overlay still there
+// and close it once more, instead of starting one.
+constexpr DWORD kOverlayGoneTimeoutMs = 5000;
 constexpr DWORD kOverlayShownTimeoutMs = 5000;
 constexpr DWORD kPollStepMs = 10;
 
