@@ -21,6 +21,7 @@ const MessageMap* CDlgCusror::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
         MapTimer<&CDlgCusror::OnTimer>(),
         MapVoidMessage<&CDlgCusror::OnDestroy>(WM_DESTROY),
+        MapMessage<&CDlgCusror::OnWindowPosChanging>(WM_WINDOWPOSCHANGING),
     };
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
@@ -87,6 +88,14 @@ void CDlgCusror::OnTimer(UINT_PTR) {
         SetWindowPos(HWND_TOP, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     Default();
+}
+
+// The big pointer only shows: however it is shown, sized or moved, it is never activated, so the user's
+// window keeps the foreground and the keyboard. The dialog manager shows a modal dialog with SW_SHOWNORMAL,
+// and Wine's does so again when the overlay's queue first runs empty; either would activate it.
+LRESULT CDlgCusror::OnWindowPosChanging(WPARAM, LPARAM lParam) {
+    reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
+    return Default();
 }
 
 void CDlgCusror::OnDestroy() {

@@ -21,6 +21,7 @@ protected:
 private:
     void OnTimer(UINT_PTR timerId);
     void OnDestroy();
+    LRESULT OnWindowPosChanging(WPARAM, LPARAM windowPos);
     void ApplyLayering();
     void ShowBitmap();
 

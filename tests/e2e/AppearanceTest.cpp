@@ -449,6 +449,7 @@ TEST_P(E2eAppearanceOpacity, MouseReleaseStoresThePositionAndRestarts) {
         HWND overlay = WaitForRestartedOverlay(oldProcess);
         ASSERT_NE(overlay, nullptr) << "the overlay was not restarted";
         EXPECT_EQ(LayeringOf(overlay).value_or(Layering{}).alpha, position) << Describe(overlay);
+        EXPECT_TRUE(KeepsTheKeyboard({dialog, GetDlgItem(dialog, IDC_OPACITY)}, 1000, [] { return true; }));
     } else {
         EXPECT_EQ(programs_.Running(), std::set<DWORD>{dialog_->Id()}) << "an overlay was started";
     }

@@ -395,6 +395,54 @@ TEST_F(E2eHotKey, SecondDialogShowsTheErrorBoxAtStartAndRunsOn) {
     EXPECT_TRUE(second.IsRunning());
 }
 
+// --- The keyboard stays where the user works ---
+
+struct KeyboardCase {
+    const char* name;
+    Keys press;          // starts the overlay, then stops it
+    bool typeElsewhere;  // the user types in another program; else works the dialog from the keyboard
+};
+
+class E2eHotKeyKeyboard : public E2eHotKeyTest, public ::testing::WithParamInterface<KeyboardCase> {};
+
+TEST_P(E2eHotKeyKeyboard, StaysWithTheUsersWindow) {
+    const KeyboardCase& param = GetParam();
+    ASSERT_TRUE(WriteSetting(kHotKeyKey, VK_F9) && WriteSetting(kHotKeyMod, kCtrlAlt));
+    HWND dialog = StartShown();
+    ASSERT_NE(dialog, nullptr);
+    OwnWindow editor("", {650, 150, 950, 250}, "EDIT");  // its title is its text
+    if (param.typeElsewhere) {
+        ASSERT_TRUE(editor.BringToForeground());
+    } else {
+        ASSERT_TRUE(FocusControl(dialog, IDC_CLEAR_HOTKEY) && PressKeys({VK_TAB}));  // Tab on to Toggle
+    }
+    const KeyboardOwner user = param.typeElsewhere ? KeyboardOwner{editor.Handle(), editor.Handle()}
+                                                   : KeyboardOwner{dialog, GetDlgItem(dialog, IDC_TOGGLE)};
+    ASSERT_TRUE(WaitUntil([&] { return KeyboardNow() == user; }, kMoveTimeoutMs)) << KeyboardNow();
+    // A letter before each press and one after the last; the user's window keeps the keyboard while the
+    // overlay starts, runs for a second, and stops.
+    for (const bool starts : {true, false}) {
+        ASSERT_TRUE(!param.typeElsewhere || PressKeys({static_cast<WORD>(starts ? 'A' : 'B')}));
+        ASSERT_TRUE(PressKeys(param.press));
+        EXPECT_TRUE(KeepsTheKeyboard(user, 1000, [&] {
+            OwnWindow::PumpMessages(0);
+            return (FindOverlay() != nullptr) == starts;
+        })) << (starts ? "starting" : "stopping");
+    }
+    if (param.typeElsewhere) {
+        ASSERT_TRUE(PressKeys({'C'}));
+        EXPECT_TRUE(WaitUntil(
+            [&] { return OwnWindow::PumpMessages(0), TextOf(editor.Handle(), GetWindowTextA) == "abc"; },
+            kMoveTimeoutMs))
+            << "the editor holds \"" << TextOf(editor.Handle(), GetWindowTextA) << "\"";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, E2eHotKeyKeyboard,
+                         ::testing::Values(KeyboardCase{"SpaceOnToggleInTheDialog", {VK_SPACE}, false},
+                                           KeyboardCase{"HotKeyWhileTypingElsewhere", kCtrlAltF9, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // --- Presses and clicks faster than an overlay starts ---
 
 // One step of a case: after a pause, keys pressed, held or released, or a click of Toggle.

@@ -68,7 +68,7 @@ protected:
     }
 
     // Clicks Toggle while no overlay runs and returns the overlay window that appears, once its process has
-    // finished starting and will not take the foreground any more.
+    // finished starting.
     HWND ToggleOn(HWND dialog) {
         EXPECT_TRUE(SendToControl(dialog, IDC_TOGGLE, BM_CLICK)) << "the dialog did not answer the click";
         HWND overlay = WaitUntil(FindOverlay, kStartTimeoutMs);

@@ -756,8 +756,44 @@ std::string CopyProgramTo(const std::string& directory) {
     return CopyFileW(Wide(ProgramPath()).c_str(), Wide(copy).c_str(), FALSE) ? copy : std::string();
 }
 
-OwnWindow::OwnWindow(const char* title, RECT bounds) {
-    window_ = CreateWindowExA(0, "STATIC", title, WS_POPUP | WS_VISIBLE | WS_BORDER, bounds.left, bounds.top,
+bool operator==(const KeyboardOwner& a, const KeyboardOwner& b) {
+    return a.foreground == b.foreground && a.focus == b.focus;
+}
+
+std::ostream& operator<<(std::ostream& out, const KeyboardOwner& owner) {
+    return out << "foreground " << Describe(owner.foreground) << ", focus " << Describe(owner.focus);
+}
+
+KeyboardOwner KeyboardNow() {
+    const HWND foreground = GetForegroundWindow();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    return {foreground, thread != 0 && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr};
+}
+
+::testing::AssertionResult KeepsTheKeyboard(const KeyboardOwner& expected, DWORD durationMs,
+                                            const std::function<bool()>& step) {
+    ULONGLONG end = GetTickCount64() + kStartTimeoutMs;
+    for (bool done = false;;) {
+        if (!done && step()) {
+            done = true;
+            end = GetTickCount64() + durationMs;
+        }
+        const KeyboardOwner now = KeyboardNow();
+        if (!(now == expected)) {
+            return ::testing::AssertionFailure() << "the keyboard went to " << now << " from " << expected;
+        }
+        if (GetTickCount64() >= end) {
+            return done ? ::testing::AssertionSuccess()
+                        : ::testing::AssertionFailure() << "it never happened";
+        }
+        Sleep(kPollStepMs);
+    }
+}
+
+OwnWindow::OwnWindow(const char* title, RECT bounds, const char* className) {
+    window_ = CreateWindowExA(0, className, title, WS_POPUP | WS_VISIBLE | WS_BORDER, bounds.left, bounds.top,
                               bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     PumpMessages(0);

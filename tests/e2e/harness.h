@@ -146,11 +146,24 @@ bool HoldCursorAt(Position position);  // if it is not, puts the pointer there a
 // computes it for this process.
 Extent DialogUnitsToPixels(int cx, int cy);
 
+// Who has the keyboard: the foreground window, and the focus on its thread.
+struct KeyboardOwner {
+    HWND foreground;
+    HWND focus;
+};
+bool operator==(const KeyboardOwner& a, const KeyboardOwner& b);
+std::ostream& operator<<(std::ostream& out, const KeyboardOwner& owner);
+KeyboardOwner KeyboardNow();
+// Samples who has the keyboard, running `step` between samples, until `step` has returned true (within
+// kStartTimeoutMs) and durationMs more have passed; fails at the first sample that is not `expected`.
+::testing::AssertionResult KeepsTheKeyboard(const KeyboardOwner& expected, DWORD durationMs,
+                                            const std::function<bool()>& step);
+
 // A visible top-level window of the test process itself, for the program under test to act on or around.
 // Its messages are handled only while PumpMessages runs.
 class OwnWindow {
 public:
-    OwnWindow(const char* title, RECT bounds);
+    OwnWindow(const char* title, RECT bounds, const char* className = "STATIC");
     ~OwnWindow();
     OwnWindow(const OwnWindow&) = delete;
     OwnWindow& operator=(const OwnWindow&) = delete;
