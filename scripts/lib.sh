@@ -280,6 +280,11 @@ tobrik_start_wine() {
   local t0=$SECONDS
   tobrik_quiet "wineboot -i" timeout 180 "${TOBRIK_WINE_RUN[@]}" wine wineboot.exe -i || return 1
   printf '=== wineboot took %ss\n' $((SECONDS - t0)) >>"$TOBRIK_LOG"
+  # The fonts Wine ships (fonts-wine) do not reach a new prefix here: C:\windows\Fonts stays empty. Dialog
+  # texts would then be drawn and measured in a wider fallback font that cuts labels short, and the caption
+  # buttons, drawn with Marlett, would show its letters "0 1 r". Windows has these fonts, so every prefix
+  # gets them.
+  cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
   tobrik_hold_desktop || return 1
   # A private Xvfb has no window manager. Wine then waits 2 s for one to withdraw every
   # visible window that is hidden or destroyed; unmanaged windows skip that wait.
