@@ -3,8 +3,11 @@
 Writes, next to this script:
   ring.bmp    the built-in ring bitmap (resource 129): 78 x 77, 4 bpp, a thin red
               circle on black;
-  Tobrik.ico  the application icon (resource 128): 32 x 32 and 16 x 16, 16 colours,
-              a white arrow pointer over a red ring on a transparent background;
+  Tobrik.ico  the application icon (resource 128): a white arrow pointer over a red
+              ring on a transparent background, drawn anti-aliased in 32 bpp with
+              alpha at 256, 64, 48, 40, 32, 24, 20 and 16 pixels (those from 40 up
+              PNG-compressed), and in 16 colours at 32 and 16 pixels for displays
+              of 16 colours;
   Tobrik.bmp  the default cursor picture shipped beside the executable: 96 x 96,
               24 bpp, a thick yellow ring with dark blue edges and four ticks on
               black, which the overlay keys out, so the pointer's own spot stays
@@ -178,21 +181,34 @@ def bmp_file(width, height, bits, pixels, palette=b""):
             + palette + pixels)
 
 
+def icon_4bpp(indices, mask):
+    """A 16-colour icon image: header, palette, colour indices, then the transparency mask."""
+    size = len(indices)
+    xor = pack_4bpp(indices)
+    and_mask = pack_1bpp(mask)
+    return (bitmap_info_header(size, size * 2, 4, len(xor) + len(and_mask), 0)
+            + palette_bytes() + xor + and_mask)
+
+
+def icon_32bpp(rows):
+    """A 32-bit icon image from rows of (R, G, B, A): BGRA pixels bottom-up, then a mask that is set
+    where a pixel is fully transparent, for callers that draw with the mask alone."""
+    size = len(rows)
+    xor = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
+    and_mask = pack_1bpp([[a == 0 for _, _, _, a in row] for row in rows])
+    return bitmap_info_header(size, size * 2, 32, len(xor) + len(and_mask), 0) + xor + and_mask
+
+
 def ico_file(images):
-    """images: list of (size, indices, transparent mask), 4 bpp each."""
+    """images: list of (size, bits, image data: a bitmap image or a PNG file)."""
     entries = []
-    blobs = []
     offset = 6 + 16 * len(images)
-    for size, indices, mask in images:
-        xor = pack_4bpp(indices)
-        and_mask = pack_1bpp(mask)
-        blob = (bitmap_info_header(size, size * 2, 4, len(xor) + len(and_mask), 0)
-                + palette_bytes() + xor + and_mask)
-        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 16, 0,
-                                   1, 4, len(blob), offset))
-        blobs.append(blob)
+    for size, bits, blob in images:
+        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 16 if bits == 4 else 0, 0,
+                                   1, bits, len(blob), offset))
         offset += len(blob)
-    return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(blobs)
+    return (struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries)
+            + b"".join(blob for _, _, blob in images))
 
 
 # ---------------------------------------------------------------------------
@@ -220,15 +236,85 @@ def icon_image(size, ring_centre, ring_outer, ring_inner, tip, scale):
                 drawn.add((x, y))
     drawn |= draw_arrow(indices, tip[0], tip[1], scale)
     mask = [[0 if (x, y) in drawn else 1 for x in range(size)] for y in range(size)]
-    return size, indices, mask
+    return size, 4, icon_4bpp(indices, mask)
+
+
+def segment_distance(px, py, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(px - ax - t * dx, py - ay - t * dy)
+
+
+def alpha_icon_rows(size):
+    """The icon's design at any size, anti-aliased: rows of (R, G, B, A), alpha not premultiplied.
+
+    The proportions are those of the 16-colour 32-pixel image: the arrow's tip at the middle of the
+    ring, its outline about a thirty-second of the icon wide. At the smallest sizes the ring keeps two
+    pixels and the arrow half a pixel a unit, or both would fade to a blur.
+    """
+    centre = 0.42 * size
+    ring_outer = 0.41 * size
+    ring_inner = ring_outer - max(2.0, 0.1 * size)
+    scale = max(0.5, 0.028 * size)
+    outline = max(1.0, size / 32)
+    arrow = [(centre + u * scale, centre + v * scale) for u, v in ARROW]
+    edges = list(zip(arrow, arrow[1:] + arrow[:1]))
+    left = min(x for x, _ in arrow) - outline
+    right = max(x for x, _ in arrow) + outline
+    top = min(y for _, y in arrow) - outline
+    bottom = max(y for _, y in arrow) + outline
+    # Each pixel is the mean of a grid of samples, enough to give its edge pixels smooth steps.
+    steps = 4 if size > 64 else 8
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            covered = 0
+            sums = [0, 0, 0]
+            for j in range(steps):
+                sy = y + (j + 0.5) / steps
+                for i in range(steps):
+                    sx = x + (i + 0.5) / steps
+                    colour = None
+                    if left <= sx <= right and top <= sy <= bottom:
+                        if inside_polygon(sx, sy, arrow):
+                            colour = PALETTE[WHITE]
+                        elif min(segment_distance(sx, sy, *a, *b) for a, b in edges) <= outline:
+                            colour = PALETTE[BLACK]
+                    if colour is None and ring_inner < math.hypot(sx - centre, sy - centre) <= ring_outer:
+                        colour = PALETTE[RED]
+                    if colour is not None:
+                        covered += 1
+                        for c in range(3):
+                            sums[c] += colour[c]
+            if covered:
+                row.append(tuple(round(v / covered) for v in sums) + (round(255 * covered / steps ** 2),))
+            else:
+                row.append((0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+# The sizes of the 32-bit images, largest first: what Windows asks for from 100 to 200 percent scaling
+# (title bar and notification area 16 to 32, Alt+Tab, taskbar and Start menu up to 64) and Explorer's
+# large icons, 256. From PNG_FROM_SIZE up they are PNG-compressed, which keeps the program within its
+# size limit; Windows Vista and later read PNG images at any size.
+ALPHA_ICON_SIZES = (256, 64, 48, 40, 32, 24, 20, 16)
+PNG_FROM_SIZE = 40
+# The 16-colour images, kept for displays of 16 colours.
+PALETTE_ICON_SIZES = (32, 16)
 
 
 def make_icon():
+    images = []
+    for size in ALPHA_ICON_SIZES:
+        rows = alpha_icon_rows(size)
+        images.append((size, 32, png_file(rows) if size >= PNG_FROM_SIZE else icon_32bpp(rows)))
     # The arrow's tip sits at the middle of the ring, as the real pointer sits
     # at the middle of the overlay.
-    large = icon_image(32, 13.5, 13.6, 10.4, (13.5, 13.5), 0.95)
-    small = icon_image(16, 6.5, 6.7, 4.6, (6.0, 6.0), 0.52)
-    return ico_file([large, small])
+    images.append(icon_image(32, 13.5, 13.6, 10.4, (13.5, 13.5), 0.95))
+    images.append(icon_image(16, 6.5, 6.7, 4.6, (6.0, 6.0), 0.52))
+    return ico_file(images)
 
 
 CURSOR_SIZE = 96
@@ -383,14 +469,15 @@ def make_pointer(shape, colour, size):
 
 
 def png_file(rows):
-    """An 8-bit RGB PNG of the rows, compressed the same way every time."""
+    """An 8-bit PNG of the rows of (R, G, B) or (R, G, B, A), compressed the same way every time."""
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data
                 + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
     height = len(rows)
     width = len(rows[0])
     raw = b"".join(b"\0" + b"".join(bytes(pixel) for pixel in row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    colour_type = 6 if len(rows[0][0]) == 4 else 2
+    header = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
@@ -470,7 +557,10 @@ def read_rows(data, at, width, height, bits, palette):
     for y in range(height):
         start = at + (height - 1 - y) * stride
         line = data[start:start + stride]
-        if bits == 24:
+        if bits == 32:
+            rows.append([(line[4 * x + 2], line[4 * x + 1], line[4 * x], line[4 * x + 3])
+                         for x in range(width)])
+        elif bits == 24:
             rows.append([(line[3 * x + 2], line[3 * x + 1], line[3 * x])
                          for x in range(width)])
         elif bits == 4:
@@ -481,24 +571,61 @@ def read_rows(data, at, width, height, bits, palette):
     return rows
 
 
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def read_png(data):
+    """Returns (width, height, rows of RGBA tuples) of an 8-bit RGBA PNG as png_file writes it."""
+    assert data.startswith(PNG_SIGNATURE), "not a PNG"
+    at = len(PNG_SIGNATURE)
+    chunks = {}
+    while at < len(data):
+        length, kind = struct.unpack_from(">I4s", data, at)
+        body = data[at + 8:at + 8 + length]
+        (crc,) = struct.unpack_from(">I", data, at + 8 + length)
+        assert crc == zlib.crc32(kind + body) & 0xFFFFFFFF, "PNG chunk checksum"
+        chunks[kind] = body
+        at += 12 + length
+    width, height, depth, colour_type, _, _, _ = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
+    assert (depth, colour_type) == (8, 6), "PNG is not 8-bit RGBA"
+    raw = zlib.decompress(chunks[b"IDAT"])
+    stride = 1 + 4 * width
+    assert len(raw) == height * stride and b"IEND" in chunks, "PNG pixel data size"
+    rows = []
+    for y in range(height):
+        line = raw[y * stride:(y + 1) * stride]
+        assert line[0] == 0, "PNG row filter"
+        rows.append([tuple(line[1 + 4 * x:5 + 4 * x]) for x in range(width)])
+    return width, height, rows
+
+
 def read_ico(data):
-    """Returns a list of (size, bits, colour rows, mask rows)."""
+    """Returns a list of (size, bits, PNG or not, colour rows, mask rows or None for a PNG)."""
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
     assert reserved == 0 and kind == 1, "not an icon"
     images = []
     for i in range(count):
         w, h, colours, _, planes, bits, length, offset = struct.unpack_from(
             "<BBBBHHII", data, 6 + 16 * i)
-        assert w == h and colours == 16 and planes == 1 and bits == 4
-        width, height, bits, image_size, _ = read_info(data, offset)
-        assert width == w and height == 2 * w and 40 + 64 + image_size == length
-        palette = read_palette(data, offset + 40, 16)
-        xor_at = offset + 40 + 64
-        colours_rows = read_rows(data, xor_at, w, w, 4, palette)
-        mask_at = xor_at + (w * 4 + 31) // 32 * 4 * w
-        mask_rows = read_rows(data, mask_at, w, w, 1, None)
-        assert mask_at + (w + 31) // 32 * 4 * w == offset + length
-        images.append((w, bits, colours_rows, mask_rows))
+        size = w or 256
+        assert w == h and planes == 1 and colours == (16 if bits == 4 else 0)
+        assert offset + length <= len(data)
+        if data.startswith(PNG_SIGNATURE, offset):
+            width, height, colour_rows = read_png(data[offset:offset + length])
+            assert (width, height, bits) == (size, size, 32), "PNG image size"
+            images.append((size, bits, True, colour_rows, None))
+            continue
+        width, height, header_bits, image_size, _ = read_info(data, offset)
+        palette_size = 64 if bits == 4 else 0
+        assert width == size and height == 2 * size and header_bits == bits
+        assert 40 + palette_size + image_size == length
+        palette = read_palette(data, offset + 40, 16) if bits == 4 else None
+        xor_at = offset + 40 + palette_size
+        colour_rows = read_rows(data, xor_at, size, size, bits, palette)
+        mask_at = xor_at + (size * bits + 31) // 32 * 4 * size
+        mask_rows = read_rows(data, mask_at, size, size, 1, None)
+        assert mask_at + (size + 31) // 32 * 4 * size == offset + length
+        images.append((size, bits, False, colour_rows, mask_rows))
     return images
 
 
@@ -516,14 +643,28 @@ def self_check(ring, icon, cursor):
     check(max(red_columns) - min(red_columns) + 1 == 76, "ring.bmp diameter")
 
     images = read_ico(icon)
-    check([(s, b) for s, b, _, _ in images] == [(32, 4), (16, 4)], "Tobrik.ico images")
-    for size, _, colour_rows, mask_rows in images:
-        for y in range(size):
-            for x in range(size):
-                if mask_rows[y][x]:
-                    check(colour_rows[y][x] == (0, 0, 0),
-                          "Tobrik.ico transparent pixel not black")
-        check(mask_rows[0][0] == 1, "Tobrik.ico corner not transparent")
+    expected = ([(size, 32, size >= PNG_FROM_SIZE) for size in ALPHA_ICON_SIZES]
+                + [(size, 4, False) for size in PALETTE_ICON_SIZES])
+    check([(s, b, png) for s, b, png, _, _ in images] == expected, "Tobrik.ico images")
+    for size, bits, _, colour_rows, mask_rows in images:
+        if bits == 4:
+            for y in range(size):
+                for x in range(size):
+                    if mask_rows[y][x]:
+                        check(colour_rows[y][x] == (0, 0, 0),
+                              "Tobrik.ico transparent pixel not black")
+            check(mask_rows[0][0] == 1, "Tobrik.ico corner not transparent")
+            continue
+        alphas = {pixel[3] for row in colour_rows for pixel in row}
+        check(colour_rows[0][0][3] == 0, "Tobrik.ico %d corner not transparent" % size)
+        check(255 in alphas and len(alphas) > 2, "Tobrik.ico %d is not anti-aliased" % size)
+        opaque = {pixel[:3] for row in colour_rows for pixel in row if pixel[3] == 255}
+        check({PALETTE[RED], PALETTE[WHITE]} <= opaque, "Tobrik.ico %d lacks ring or arrow" % size)
+        if mask_rows:
+            for y in range(size):
+                for x in range(size):
+                    check(mask_rows[y][x] == (colour_rows[y][x][3] == 0),
+                          "Tobrik.ico %d mask disagrees with alpha at %d,%d" % (size, x, y))
 
     width, height, bits, rows = read_bmp(cursor)
     check((width, height, bits) == (CURSOR_SIZE, CURSOR_SIZE, 24), "Tobrik.bmp size or depth")

@@ -15,6 +15,19 @@
 
 UINT g_taskbarCreatedMessage = 0;
 
+namespace {
+
+// The application icon at one of the system's icon sizes, so that each place shows the image drawn for
+// its size instead of one shrunk from another. Shared, as these standard sizes allow: never destroyed. A
+// failure leaves a null handle, and that place shows no icon.
+HICON LoadAppIcon(int widthMetric, int heightMetric) {
+    return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                           IMAGE_ICON, ::GetSystemMetrics(widthMetric),
+                                           ::GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
+}  // namespace
+
 CTobrikMouseDlg::CTobrikMouseDlg(CWnd* parent) : CDialog(IDD_TOBRIKMOUSE_DIALOG, parent) {}
 
 CTobrikMouseDlg::~CTobrikMouseDlg() = default;
@@ -74,10 +87,11 @@ BOOL CTobrikMouseDlg::OnInitDialog() {
     UpdateBitmapInfo();
     CDialog::OnInitDialog();
 
-    m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = LoadAppIcon(SM_CXICON, SM_CYICON);
+    m_hSmallIcon = LoadAppIcon(SM_CXSMICON, SM_CYSMICON);
     AddAboutItemToSystemMenu();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
     AddTrayIcon();
 
     SetWindowText(AfxGetApp()->m_applicationTitle);

@@ -83,7 +83,8 @@ private:
     CColorStatic m_colorSwatch;
     std::string m_bitmapPath;
     std::string m_bitmapInfo;
-    HICON m_hIcon = nullptr;
+    HICON m_hIcon = nullptr;       // at the big icon size: Alt+Tab, the taskbar, the minimised dialog
+    HICON m_hSmallIcon = nullptr;  // at the small icon size: the title bar and the notification area
     // A menu loaded while m_trayMenu was open on the screen; it replaces that one once the menu closes.
     CMenu m_nextTrayMenu;
     bool m_trayMenuOpen = false;

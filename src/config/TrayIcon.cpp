@@ -21,7 +21,7 @@ NOTIFYICONDATAA TrayIconData(HWND dialog) {
 void CTobrikMouseDlg::AddTrayIcon() {
     NOTIFYICONDATAA data = TrayIconData(m_hWnd);
     data.uCallbackMessage = kTrayNotifyMessage;
-    data.hIcon = m_hIcon;
+    data.hIcon = m_hSmallIcon;
     ::lstrcpynA(data.szTip, AfxGetApp()->m_applicationTitle.c_str(), sizeof data.szTip);
     if (!::Shell_NotifyIconA(NIM_ADD, &data)) {
         return;

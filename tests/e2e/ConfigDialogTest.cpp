@@ -6,7 +6,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <numeric>
+#include <set>
+#include <type_traits>
+#include <utility>
 
 #include "resource.h"
 
@@ -135,6 +139,59 @@ TEST_F(E2eConfigDialog, SystemMenuEndsWithTheAboutItem) {
                                  std::plus<>(), std::not_equal_to<>()),
               0)
         << "pixels that differ from the expected menu of " << expected.size;
+}
+
+// --- The icon ---
+
+// The size of an icon's colour image; nothing for no icon.
+Extent IconExtent(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) {
+        return {0, 0};
+    }
+    BITMAP colour{};
+    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return {colour.bmWidth, colour.bmHeight};
+}
+
+// Each size Windows asks for from 100 to 200 percent scaling, and Explorer's large icons, is drawn for
+// itself in 32 bits with alpha, beside the 16-colour images, and the system's loader reads each one.
+TEST_F(E2eConfigDialog, IconHoldsAnImageDrawnForEverySize) {
+    const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> program(
+        LoadLibraryExA(ProgramPath().c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE),
+        FreeLibrary);
+    ASSERT_NE(program, nullptr) << ProgramPath() << ": error " << GetLastError();
+    HRSRC found = FindResourceA(program.get(), MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON);
+    HGLOBAL loaded = found != nullptr ? LoadResource(program.get(), found) : nullptr;
+    const auto* group = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    ASSERT_NE(group, nullptr) << "no icon group " << IDR_MAINFRAME;
+    // The directory: three words, then an entry of 14 bytes for each image, its width first (0 for 256)
+    // and its bits per pixel at offset 6.
+    const WORD count = *reinterpret_cast<const WORD*>(group + 4);
+    ASSERT_GE(SizeofResource(program.get(), found), 6u + 14u * count);
+    std::set<std::pair<int, int>> images;  // size and bits per pixel
+    for (WORD i = 0; i < count; ++i) {
+        const BYTE* entry = group + 6 + 14 * i;
+        images.emplace(entry[0] == 0 ? 256 : entry[0], *reinterpret_cast<const WORD*>(entry + 6));
+    }
+    const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+    std::set<std::pair<int, int>> expected{{16, 4}, {32, 4}};
+    for (int size : sizes) {
+        expected.emplace(size, 32);
+    }
+    EXPECT_EQ(images, expected);
+
+    for (int size : sizes) {
+        HICON icon = static_cast<HICON>(
+            LoadImageA(program.get(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
+        EXPECT_EQ(IconExtent(icon), (Extent{size, size})) << "loaded at " << size;
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
 }
 
 // --- Toggle ---
