@@ -300,7 +300,7 @@ def alpha_icon_rows(size):
 # large icons, 256. From PNG_FROM_SIZE up they are PNG-compressed, which keeps the program within its
 # size limit; Windows Vista and later read PNG images at any size.
 ALPHA_ICON_SIZES = (256, 64, 48, 40, 32, 24, 20, 16)
-PNG_FROM_SIZE = 40
+PNG_FROM_SIZE = 24
 # The 16-colour images, kept for displays of 16 colours.
 PALETTE_ICON_SIZES = (32, 16)
 
