@@ -285,6 +285,11 @@ tobrik_start_wine() {
   # buttons, drawn with Marlett, would show its letters "0 1 r". Windows has these fonts, so every prefix
   # gets them.
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
+  # Windows draws "MS Shell Dlg" in Microsoft Sans Serif, Wine in the wider Tahoma; Liberation Sans
+  # (fonts-liberation) has the widths of the Windows face's family, so dialogs are measured as on Windows.
+  tobrik_quiet "the dialog font" timeout 60 "${TOBRIK_WINE_RUN[@]}" wine reg.exe add \
+    'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'MS Shell Dlg' /t REG_SZ \
+    /d 'Liberation Sans' /f || return 1
   tobrik_hold_desktop || return 1
   # A private Xvfb has no window manager. Wine then waits 2 s for one to withdraw every
   # visible window that is hidden or destroyed; unmanaged windows skip that wait.

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -193,6 +194,114 @@ TEST_F(E2eConfigDialog, IconHoldsAnImageDrawnForEverySize) {
         }
     }
 }
+
+// --- Display scaling ---
+
+// The display scaling a program gets when it starts: Wine reads it from the user's LogPixels then, Windows
+// only at the next sign-in. The value is put back when the object goes.
+class LogPixels {
+public:
+    explicit LogPixels(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+        DWORD size = sizeof saved_;
+        had_ = RegQueryValueExA(key_, kName, nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_), &size) ==
+               ERROR_SUCCESS;
+        set_ = RegSetValueExA(key_, kName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) ==
+               ERROR_SUCCESS;
+    }
+    ~LogPixels() {
+        if (had_) {
+            RegSetValueExA(key_, kName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
+        } else {
+            RegDeleteValueA(key_, kName);
+        }
+        RegCloseKey(key_);
+    }
+    LogPixels(const LogPixels&) = delete;
+    LogPixels& operator=(const LogPixels&) = delete;
+    bool Set() const { return set_; }
+
+private:
+    static constexpr char kName[] = "LogPixels";
+    HKEY key_ = nullptr;
+    DWORD saved_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+class E2eConfigScaling : public E2eConfigTest, public ::testing::WithParamInterface<int> {};
+
+// The dialog and its texts grow with the scaling, every text whole; the big pointer stays pixel for pixel.
+TEST_P(E2eConfigScaling, DialogGrowsWholeAndThePointerStaysPixelForPixel) {
+    const int dpi = GetParam();
+    LogPixels scaling(static_cast<DWORD>(dpi));
+    ASSERT_TRUE(scaling.Set());
+    HDC screen = GetDC(nullptr);
+    const int sessionDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    // Wine 8 reads the scaling at each program's start; Windows at the next sign-in, and Wine 10 keeps the
+    // one its session started with.
+    const auto wineVersion = reinterpret_cast<const char* (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    if (dpi != sessionDpi && (wineVersion == nullptr || std::atoi(wineVersion()) >= 10)) {
+        GTEST_SKIP() << "a new scaling takes a new session here; this one has " << sessionDpi;
+    }
+    ASSERT_TRUE(WriteBmpFile(temp_.File("pointer.bmp"), 50, 40, [](int, int) { return RGB(255, 0, 0); }) &&
+                WriteSetting(kBitmapFilePath, temp_.File("pointer.bmp")));
+    HWND dialog = StartDialog();
+    ASSERT_NE(dialog, nullptr);
+
+    // 525 x 273 pixels at 100 %, as the dialog has always been there.
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(dialog, &client));
+    EXPECT_NEAR(client.right, 525.0 * dpi / 96, 525.0 * dpi / 96 / 20) << Describe(dialog);
+    EXPECT_NEAR(client.bottom, 273.0 * dpi / 96, 273.0 * dpi / 96 / 20) << Describe(dialog);
+    // Each text measured in the dialog's font at this scaling, against its control.
+    const std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)> font(
+        CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                    "MS Shell Dlg"),
+        DeleteObject);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, font.get());
+    POINT origin{0, 0};
+    ClientToScreen(dialog, &origin);
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        RECT rect{};
+        GetWindowRect(control, &rect);
+        OffsetRect(&rect, -origin.x, -origin.y);
+        EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
+                    rect.bottom <= client.bottom)
+            << Describe(control);
+        char className[32] = {}, text[256] = {};
+        GetClassNameA(control, className, sizeof className);
+        if (lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0) {
+            GetWindowTextA(control, text, sizeof text);
+            RECT extent{};
+            DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+            EXPECT_LE(extent.right, rect.right - rect.left)
+                << "\"" << text << "\" cut in " << Describe(control);
+            EXPECT_LE(extent.bottom, rect.bottom - rect.top)
+                << "\"" << text << "\" cut in " << Describe(control);
+        }
+    }
+    DeleteDC(dc);
+
+    HWND overlay = ToggleOn(dialog);
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(WindowSize(overlay), (Extent{50, 40})) << Describe(overlay);
+    ASSERT_TRUE(MoveCursorTo({400, 300}));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return WindowTopLeft(overlay) == Position{375, 280};
+        },
+        kMoveTimeoutMs))
+        << Describe(overlay);
+}
+
+INSTANTIATE_TEST_SUITE_P(, E2eConfigScaling, ::testing::Values(96, 144, 192),
+                         [](const auto& info) { return "Dpi" + std::to_string(info.param); });
 
 // --- Toggle ---
 
