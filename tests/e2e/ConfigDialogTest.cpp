@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -230,6 +231,38 @@ private:
     bool set_ = false;
 };
 
+INT_PTR CALLBACK IgnoringDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// The font the dialog manager gives the program's configuration dialog, at `dpi` where this process has
+// `ownDpi`: a hidden copy of the dialog made here from the program's own template, without its controls.
+HFONT ProgramDialogFont(int dpi, int ownDpi) {
+    HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(IDD_TOBRIKMOUSE_DIALOG), RT_DIALOG);
+    const void* resource = found != nullptr ? LockResource(LoadResource(program, found)) : nullptr;
+    std::vector<DWORD> copy(resource != nullptr ? SizeofResource(program, found) / 4 + 1 : 0);
+    HWND dialog = nullptr;
+    if (!copy.empty()) {
+        std::memcpy(copy.data(), resource, SizeofResource(program, found));
+        copy[3] &= ~static_cast<DWORD>(WS_VISIBLE);                               // DLGTEMPLATEEX's style
+        *reinterpret_cast<WORD*>(reinterpret_cast<BYTE*>(copy.data()) + 16) = 0;  // and its count of items
+        dialog =
+            CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.data()),
+                                       nullptr, IgnoringDialogProc, 0);
+    }
+    LOGFONTA font{};
+    const bool read =
+        dialog != nullptr &&
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font) != 0;
+    if (dialog != nullptr) {
+        DestroyWindow(dialog);
+    }
+    FreeLibrary(program);
+    font.lfHeight = MulDiv(font.lfHeight, dpi, ownDpi);
+    return read ? CreateFontIndirectA(&font) : nullptr;
+}
+
 class E2eConfigScaling : public E2eConfigTest, public ::testing::WithParamInterface<int> {};
 
 // The dialog and its texts grow with the scaling, every text whole; the big pointer stays pixel for pixel.
@@ -259,9 +292,8 @@ TEST_P(E2eConfigScaling, DialogGrowsWholeAndThePointerStaysPixelForPixel) {
     EXPECT_NEAR(client.bottom, 273.0 * dpi / 96, 273.0 * dpi / 96 / 20) << Describe(dialog);
     // Each text measured in the dialog's font at this scaling, against its control.
     const std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)> font(
-        CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                    "MS Shell Dlg"),
-        DeleteObject);
+        ProgramDialogFont(dpi, sessionDpi), DeleteObject);
+    ASSERT_NE(font, nullptr) << "the dialog's font cannot be read";
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, font.get());
     POINT origin{0, 0};
@@ -278,8 +310,10 @@ TEST_P(E2eConfigScaling, DialogGrowsWholeAndThePointerStaysPixelForPixel) {
         GetClassNameA(control, className, sizeof className);
         if (lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0) {
             GetWindowTextA(control, text, sizeof text);
-            RECT extent{};
-            DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+            // A label breaks its text into lines where it does not fit; a button shows one line.
+            const bool label = lstrcmpiA(className, "Static") == 0;
+            RECT extent{0, 0, rect.right - rect.left, 0};
+            DrawTextA(dc, text, -1, &extent, DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
             EXPECT_LE(extent.right, rect.right - rect.left)
                 << "\"" << text << "\" cut in " << Describe(control);
             EXPECT_LE(extent.bottom, rect.bottom - rect.top)
