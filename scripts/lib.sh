@@ -287,6 +287,9 @@ tobrik_start_wine() {
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
   # Windows draws "MS Shell Dlg" in Microsoft Sans Serif, Wine in the wider Tahoma; Liberation Sans
   # (fonts-liberation) has the widths of the Windows face's family, so dialogs are measured as on Windows.
+  # The prefix holds it, as Wine does not find the system's fonts under every root.
+  cp /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+    return 1
   tobrik_quiet "the dialog font" timeout 60 "${TOBRIK_WINE_RUN[@]}" wine reg.exe add \
     'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'MS Shell Dlg' /t REG_SZ \
     /d 'Liberation Sans' /f || return 1
