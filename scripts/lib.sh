@@ -285,14 +285,14 @@ tobrik_start_wine() {
   # buttons, drawn with Marlett, would show its letters "0 1 r". Windows has these fonts, so every prefix
   # gets them.
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
-  # Windows draws "MS Shell Dlg" in Microsoft Sans Serif, Wine in the wider Tahoma; Liberation Sans
-  # (fonts-liberation) has the widths of the Windows face's family, so dialogs are measured as on Windows.
-  # The prefix holds it, as Wine does not find the system's fonts under every root.
+  # The dialogs' face, Microsoft Sans Serif, is one of Windows' own, which Wine lacks; Liberation Sans
+  # (fonts-liberation) takes its place, a face of the same family's widths, so that dialogs are drawn and
+  # measured as on Windows. The prefix holds it: Wine does not find the system's fonts in every root.
   cp /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
     return 1
   tobrik_quiet "the dialog font" timeout 60 "${TOBRIK_WINE_RUN[@]}" wine reg.exe add \
-    'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'MS Shell Dlg' /t REG_SZ \
-    /d 'Liberation Sans' /f || return 1
+    'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft Sans Serif' /t REG_SZ /d 'Liberation Sans' /f ||
+    return 1
   tobrik_hold_desktop || return 1
   # A private Xvfb has no window manager. Wine then waits 2 s for one to withdraw every
   # visible window that is hidden or destroyed; unmanaged windows skip that wait.

@@ -235,9 +235,13 @@ INT_PTR CALLBACK IgnoringDialogProc(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
-// The font the dialog manager gives the program's configuration dialog, at `dpi` where this process has
-// `ownDpi`: a hidden copy of the dialog made here from the program's own template, without its controls.
-HFONT ProgramDialogFont(int dpi, int ownDpi) {
+// What the dialog manager makes of the program's configuration dialog in this process, at this process's
+// scaling: its font and its client area, from a hidden copy of the program's own template without controls.
+struct DialogMetrics {
+    LOGFONTA font;
+    Extent client;
+};
+std::optional<DialogMetrics> ProgramDialogHere() {
     HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(IDD_TOBRIKMOUSE_DIALOG), RT_DIALOG);
     const void* resource = found != nullptr ? LockResource(LoadResource(program, found)) : nullptr;
@@ -251,16 +255,17 @@ HFONT ProgramDialogFont(int dpi, int ownDpi) {
             CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.data()),
                                        nullptr, IgnoringDialogProc, 0);
     }
-    LOGFONTA font{};
-    const bool read =
-        dialog != nullptr &&
-        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font) != 0;
+    DialogMetrics metrics{};
+    RECT client{};
+    const bool read = dialog != nullptr && GetClientRect(dialog, &client) &&
+                      GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)),
+                                 sizeof metrics.font, &metrics.font) != 0;
+    metrics.client = {client.right, client.bottom};
     if (dialog != nullptr) {
         DestroyWindow(dialog);
     }
     FreeLibrary(program);
-    font.lfHeight = MulDiv(font.lfHeight, dpi, ownDpi);
-    return read ? CreateFontIndirectA(&font) : nullptr;
+    return read ? std::optional<DialogMetrics>(metrics) : std::nullopt;
 }
 
 class E2eConfigScaling : public E2eConfigTest, public ::testing::WithParamInterface<int> {};
@@ -285,15 +290,21 @@ TEST_P(E2eConfigScaling, DialogGrowsWholeAndThePointerStaysPixelForPixel) {
     HWND dialog = StartDialog();
     ASSERT_NE(dialog, nullptr);
 
-    // 525 x 273 pixels at 100 %, as the dialog has always been there.
+    // The client area of the dialog made here, scaled, within 8 %: a face's hinting rounds its line height,
+    // which sets the dialog's, by up to a pixel (5.6 % at 144 DPI with the test prefixes' face). Each text is
+    // measured in the dialog's font at this scaling.
+    const std::optional<DialogMetrics> here = ProgramDialogHere();
+    ASSERT_TRUE(here) << "the program's dialog cannot be made here";
+    const double width = here->client.width * dpi / sessionDpi,
+                 height = here->client.height * dpi / sessionDpi;
     RECT client{};
     ASSERT_TRUE(GetClientRect(dialog, &client));
-    EXPECT_NEAR(client.right, 525.0 * dpi / 96, 525.0 * dpi / 96 / 20) << Describe(dialog);
-    EXPECT_NEAR(client.bottom, 273.0 * dpi / 96, 273.0 * dpi / 96 / 20) << Describe(dialog);
-    // Each text measured in the dialog's font at this scaling, against its control.
+    EXPECT_NEAR(client.right, width, width * 0.08) << Describe(dialog);
+    EXPECT_NEAR(client.bottom, height, height * 0.08) << Describe(dialog);
+    LOGFONTA scaled = here->font;
+    scaled.lfHeight = -MulDiv(MulDiv(-scaled.lfHeight, 72, sessionDpi), dpi, 72);  // the template's points
     const std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)> font(
-        ProgramDialogFont(dpi, sessionDpi), DeleteObject);
-    ASSERT_NE(font, nullptr) << "the dialog's font cannot be read";
+        CreateFontIndirectA(&scaled), DeleteObject);
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, font.get());
     POINT origin{0, 0};
