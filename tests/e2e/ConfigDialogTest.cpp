@@ -203,29 +203,22 @@ TEST_F(E2eConfigDialog, IconHoldsAnImageDrawnForEverySize) {
 class LogPixels {
 public:
     explicit LogPixels(DWORD dpi) {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
         DWORD size = sizeof saved_;
-        had_ = RegQueryValueExA(key_, kName, nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_), &size) ==
+        had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, kName, RRF_RT_REG_DWORD, nullptr, &saved_, &size) ==
                ERROR_SUCCESS;
-        set_ = RegSetValueExA(key_, kName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) ==
-               ERROR_SUCCESS;
+        set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kName, REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
     }
     ~LogPixels() {
-        if (had_) {
-            RegSetValueExA(key_, kName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
-        } else {
-            RegDeleteValueA(key_, kName);
-        }
-        RegCloseKey(key_);
+        had_ ? RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kName, REG_DWORD, &saved_, sizeof saved_)
+             : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kName);
     }
     LogPixels(const LogPixels&) = delete;
     LogPixels& operator=(const LogPixels&) = delete;
     bool Set() const { return set_; }
 
 private:
+    static constexpr char kKey[] = "Control Panel\\Desktop";
     static constexpr char kName[] = "LogPixels";
-    HKEY key_ = nullptr;
     DWORD saved_ = 0;
     bool had_ = false;
     bool set_ = false;
