@@ -776,7 +776,7 @@ KeyboardOwner KeyboardNow() {
                                             const std::function<bool()>& step) {
     ULONGLONG end = GetTickCount64() + kStartTimeoutMs;
     for (bool done = false;;) {
-        if (!done && step()) {
+        if (step() && !done) {
             done = true;
             end = GetTickCount64() + durationMs;
         }

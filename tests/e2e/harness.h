@@ -154,8 +154,8 @@ struct KeyboardOwner {
 bool operator==(const KeyboardOwner& a, const KeyboardOwner& b);
 std::ostream& operator<<(std::ostream& out, const KeyboardOwner& owner);
 KeyboardOwner KeyboardNow();
-// Samples who has the keyboard, running `step` between samples, until `step` has returned true (within
-// kStartTimeoutMs) and durationMs more have passed; fails at the first sample that is not `expected`.
+// Samples who has the keyboard, running `step` before each sample, until `step` has first returned true
+// (within kStartTimeoutMs) and durationMs more have passed; fails at the first sample that is not `expected`.
 ::testing::AssertionResult KeepsTheKeyboard(const KeyboardOwner& expected, DWORD durationMs,
                                             const std::function<bool()>& step);
 
