@@ -370,9 +370,15 @@ TEST_F(E2eAppearance, NewColourKeyIsStoredAndShownButReachesTheOverlayOnlyAtItsN
     }
     ASSERT_TRUE(Close(colourDialog, IDOK));
 
-    EXPECT_TRUE(WaitUntil([&] { return ReadDwordSetting(kRed) == GetRValue(chosen); }, kExitTimeoutMs));
-    EXPECT_EQ(ReadDwordSetting(kGreen), GetGValue(chosen));
-    EXPECT_EQ(ReadDwordSetting(kBlue), GetBValue(chosen));
+    // The three components are three values, written one after another.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return ReadDwordSetting(kRed) == GetRValue(chosen) &&
+                   ReadDwordSetting(kGreen) == GetGValue(chosen) &&
+                   ReadDwordSetting(kBlue) == GetBValue(chosen);
+        },
+        kExitTimeoutMs))
+        << DescribeSettings();
     EXPECT_TRUE(WaitUntil([&] { return SwatchShows(dialog, chosen); }, kMoveTimeoutMs))
         << "swatch not repainted";
     ASSERT_TRUE(DialogAnswers(dialog));
