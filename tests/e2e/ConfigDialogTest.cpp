@@ -5,8 +5,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -224,43 +222,6 @@ private:
     bool set_ = false;
 };
 
-INT_PTR CALLBACK IgnoringDialogProc(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-// What the dialog manager makes of the program's configuration dialog in this process, at this process's
-// scaling: its font and its client area, from a hidden copy of the program's own template without controls.
-struct DialogMetrics {
-    LOGFONTA font;
-    Extent client;
-};
-std::optional<DialogMetrics> ProgramDialogHere() {
-    HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(IDD_TOBRIKMOUSE_DIALOG), RT_DIALOG);
-    const void* resource = found != nullptr ? LockResource(LoadResource(program, found)) : nullptr;
-    std::vector<DWORD> copy(resource != nullptr ? SizeofResource(program, found) / 4 + 1 : 0);
-    HWND dialog = nullptr;
-    if (!copy.empty()) {
-        std::memcpy(copy.data(), resource, SizeofResource(program, found));
-        copy[3] &= ~static_cast<DWORD>(WS_VISIBLE);                               // DLGTEMPLATEEX's style
-        *reinterpret_cast<WORD*>(reinterpret_cast<BYTE*>(copy.data()) + 16) = 0;  // and its count of items
-        dialog =
-            CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.data()),
-                                       nullptr, IgnoringDialogProc, 0);
-    }
-    DialogMetrics metrics{};
-    RECT client{};
-    const bool read = dialog != nullptr && GetClientRect(dialog, &client) &&
-                      GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)),
-                                 sizeof metrics.font, &metrics.font) != 0;
-    metrics.client = {client.right, client.bottom};
-    if (dialog != nullptr) {
-        DestroyWindow(dialog);
-    }
-    FreeLibrary(program);
-    return read ? std::optional<DialogMetrics>(metrics) : std::nullopt;
-}
-
 class E2eConfigScaling : public E2eConfigTest, public ::testing::WithParamInterface<int> {};
 
 // The dialog and its texts grow with the scaling, every text whole; the big pointer stays pixel for pixel.
@@ -273,9 +234,7 @@ TEST_P(E2eConfigScaling, DialogGrowsWholeAndThePointerStaysPixelForPixel) {
     ReleaseDC(nullptr, screen);
     // Wine 8 reads the scaling at each program's start; Windows at the next sign-in, and Wine 10 keeps the
     // one its session started with.
-    const auto wineVersion = reinterpret_cast<const char* (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
-    if (dpi != sessionDpi && (wineVersion == nullptr || std::atoi(wineVersion()) >= 10)) {
+    if (dpi != sessionDpi && (!UnderWine() || WineMajorVersion() >= 10)) {
         GTEST_SKIP() << "a new scaling takes a new session here; this one has " << sessionDpi;
     }
     ASSERT_TRUE(WriteBmpFile(temp_.File("pointer.bmp"), 50, 40, [](int, int) { return RGB(255, 0, 0); }) &&
@@ -286,7 +245,7 @@ TEST_P(E2eConfigScaling, DialogGrowsWholeAndThePointerStaysPixelForPixel) {
     // The client area of the dialog made here, scaled, within 8 %: a face's hinting rounds its line height,
     // which sets the dialog's, by up to a pixel (5.6 % at 144 DPI with the test prefixes' face). Each text is
     // measured in the dialog's font at this scaling.
-    const std::optional<DialogMetrics> here = ProgramDialogHere();
+    const std::optional<DialogMetrics> here = ProgramDialogHere(IDD_TOBRIKMOUSE_DIALOG);
     ASSERT_TRUE(here) << "the program's dialog cannot be made here";
     const double width = here->client.width * dpi / sessionDpi,
                  height = here->client.height * dpi / sessionDpi;

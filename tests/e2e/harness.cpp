@@ -50,8 +50,14 @@ std::string Utf8(const std::wstring& wide) {
     return utf8;
 }
 
+int WineMajorVersion() {
+    const auto version = reinterpret_cast<const char* (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return version != nullptr ? std::max(std::atoi(version()), 1) : 0;
+}
+
 bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return WineMajorVersion() != 0;
 }
 
 std::string ThisProgramDirectory() {
@@ -361,6 +367,33 @@ Extent DialogUnitsToPixels(int cx, int cy) {
         DestroyWindow(dialog);
     }
     return mapped ? Extent{rect.right - rect.left, rect.bottom - rect.top} : Extent{0, 0};
+}
+
+std::optional<DialogMetrics> ProgramDialogHere(int templateId) {
+    HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(templateId), RT_DIALOG);
+    const void* resource = found != nullptr ? LockResource(LoadResource(program, found)) : nullptr;
+    std::vector<DWORD> copy(resource != nullptr ? SizeofResource(program, found) / 4 + 1 : 0);
+    HWND dialog = nullptr;
+    if (!copy.empty()) {
+        std::memcpy(copy.data(), resource, SizeofResource(program, found));
+        copy[3] &= ~static_cast<DWORD>(WS_VISIBLE);                               // DLGTEMPLATEEX's style
+        *reinterpret_cast<WORD*>(reinterpret_cast<BYTE*>(copy.data()) + 16) = 0;  // and its count of items
+        dialog =
+            CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.data()),
+                                       nullptr, MeasuringDialogProc, 0);
+    }
+    DialogMetrics metrics{};
+    RECT client{};
+    const bool read = dialog != nullptr && GetClientRect(dialog, &client) &&
+                      GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)),
+                                 sizeof metrics.font, &metrics.font) != 0;
+    metrics.client = {client.right, client.bottom};
+    if (dialog != nullptr) {
+        DestroyWindow(dialog);
+    }
+    FreeLibrary(program);
+    return read ? std::optional<DialogMetrics>(metrics) : std::nullopt;
 }
 
 // --- Windows and processes that live beside the test ---

@@ -82,6 +82,7 @@ std::string Utf8(const std::wstring& wide);
 
 // Whether this runs under Wine, for the few checks whose evidence Wine shows otherwise than Windows.
 bool UnderWine();
+int WineMajorVersion();  // 0 on Windows
 
 // Where the program under test lives: next to this test program.
 std::string ThisProgramDirectory();
@@ -145,6 +146,13 @@ bool HoldCursorAt(Position position);  // if it is not, puts the pointer there a
 // The size in pixels of a dialog of cx x cy dialog units in 8 pt "MS Sans Serif", as the dialog manager
 // computes it for this process.
 Extent DialogUnitsToPixels(int cx, int cy);
+// What the dialog manager makes of one of the program's dialogs in this process, at this process's scaling:
+// its font and its client area, from a hidden copy of the program's own template without its controls.
+struct DialogMetrics {
+    LOGFONTA font;
+    Extent client;
+};
+std::optional<DialogMetrics> ProgramDialogHere(int templateId);
 
 // Who has the keyboard: the foreground window, and the focus on its thread.
 struct KeyboardOwner {
